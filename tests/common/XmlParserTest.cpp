@@ -284,8 +284,9 @@ TEST(XmlParserTest, HostileTextsEndTheParse) {
         parse(randomText(random, std::string("<>/='\" \t!-[]?CDATAab\0", 21), 48));
 }
 
-TEST(XmlParserTest, LargeHostileTextsStayLinear) {
-    // Each of these would cost a pass over the whole text per comment, marker or level.
+TEST(XmlParserTest, LongRunsOfOneConstructEnd) {
+    // Deep nesting, and texts of a few megabytes made of comments or markers, each of which a cut
+    // and search from the start would pay for with a pass over the whole text.
     const std::string pieces[] = {"<!---->", "<![CDATA[]]>", "<a>", "<a/>", "</a>", "x"};
     for (const std::string &piece : pieces) {
         SCOPED_TRACE(piece);
