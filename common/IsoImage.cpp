@@ -1,7 +1,7 @@
 // An ISO-9660 image: path index, whole-file reads and chunked extraction to disk.
 #include "common/IsoImage.h"
 
-#include "common/os/FileAppend.h"
+#include "common/os/FileStream.h"
 #include "common/os/LastError.h"
 
 #include <cstdio>
@@ -46,7 +46,7 @@ IsoImage::IsoImage(const string &path)
       chunkFailed(false) {
     opened = reader->open(path);
     // The selection page reads the open's last-error value after the constructor.
-    os::LastErrorKeeper keep;
+    Os::LastErrorKeeper keep;
     indexPaths(string(), reader->root);
 }
 
@@ -207,7 +207,7 @@ u8 IsoImage::extractFile(string imagePath, string destination) {
     bool more = false;
     if (!readFirstChunk(imagePath, chunk, more))
         return 1;
-    std::FILE *file = os::openForAppend(destination);
+    std::FILE *file = Os::openFile(destination.c_str(), "ab");
     if (!file)
         return 2;
     // A failed write (a full key) must stop the copy, not pass for success.

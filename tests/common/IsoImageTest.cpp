@@ -157,9 +157,9 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
         {scratch / "version3.iso", 0},
     };
     for (const Case &c : cases) {
-        Common::os::setLastError(1234);
+        Common::Os::setLastError(1234);
         IsoImage image(c.path.c_str());
-        EXPECT_EQ(c.lastError, Common::os::lastError()) << c.path;
+        EXPECT_EQ(c.lastError, Common::Os::lastError()) << c.path;
         EXPECT_FALSE(image.isOpen()) << c.path;
         EXPECT_FALSE(image.isFile("/")) << c.path;
         EXPECT_TRUE(strings(image.listFolders("/")).empty()) << c.path;
@@ -170,7 +170,7 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
     EXPECT_FALSE(scratch.exists("out"));
     IsoImage empty("");
     EXPECT_FALSE(empty.isOpen());
-    EXPECT_NE(0u, Common::os::lastError());
+    EXPECT_NE(0u, Common::Os::lastError());
 }
 
 #ifdef _WIN32
@@ -181,7 +181,7 @@ TEST(IsoImage, SharingViolationKeepsItsErrorAfterTheConstructor) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
     IsoImage image(path.c_str());
-    EXPECT_EQ(static_cast<Common::u32>(ERROR_SHARING_VIOLATION), Common::os::lastError());
+    EXPECT_EQ(static_cast<Common::u32>(ERROR_SHARING_VIOLATION), Common::Os::lastError());
     EXPECT_FALSE(image.isOpen());
     CloseHandle(lock);
 }
