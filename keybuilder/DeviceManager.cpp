@@ -43,11 +43,11 @@ constexpr ULONG kLinkOpenAttributes = OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE;
 
 const char *const kFormatLibrary = "fmifs.dll";
 
-std::string format(const char *pattern, ...) {
-    char text[64];
+CString format(const char *pattern, ...) {
+    CString text;
     va_list args;
     va_start(args, pattern);
-    std::vsnprintf(text, sizeof text, pattern, args);
+    text.FormatV(pattern, args);
     va_end(args);
     return text;
 }
@@ -71,12 +71,12 @@ void InitNtdllFunctions() {
     ntdll.bound = true;
 }
 
-std::string QuerySymbolicLink(std::string name) {
+CString QuerySymbolicLink(CString name) {
     InitNtdllFunctions();
     if (!ntdll.bound)
         return {};
     ANSI_STRING ansiName;
-    ntdll.initAnsiString(&ansiName, name.c_str());
+    ntdll.initAnsiString(&ansiName, name.GetString());
 
     WCHAR nameBuffer[kLinkBufferBytes / sizeof(WCHAR) + 1];
     UNICODE_STRING unicodeName{0, kLinkBufferBytes, nameBuffer};
@@ -100,17 +100,16 @@ std::string QuerySymbolicLink(std::string name) {
     int size = WideCharToMultiByte(CP_THREAD_ACP, 0, targetBuffer, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 1)
         return {};
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, targetBuffer, -1, &result[0], size, nullptr, nullptr);
-    result.resize(static_cast<size_t>(size - 1));
-    return result;
+    std::vector<char> result(static_cast<size_t>(size));
+    WideCharToMultiByte(CP_THREAD_ACP, 0, targetBuffer, -1, result.data(), size, nullptr, nullptr);
+    return CString(result.data(), size - 1);
 }
 
-std::string ResolveSymbolicLink(std::string name) {
+CString ResolveSymbolicLink(CString name) {
     InitNtdllFunctions();
     for (unsigned steps = 0;; ++steps) {
-        std::string target = QuerySymbolicLink(name);
-        if (target.empty())
+        CString target = QuerySymbolicLink(name);
+        if (target.IsEmpty())
             return name;
         // A chain this long comes back to itself; such a name leads to no device.
         if (steps == kMaxLinkSteps)
@@ -168,14 +167,14 @@ u32 CDeviceManager::GetUsbDiskMask() {
     }
     const size_t prefixLength = std::strlen(kUsbStoragePrefix);
     for (u32 i = 0; i < count; ++i) {
-        std::string name = format("%d", static_cast<int>(i));
+        CString name = format("%d", static_cast<int>(i));
         DWORD needed = 0;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &needed) != ERROR_SUCCESS ||
+        if (RegQueryValueExA(key, name.GetString(), nullptr, nullptr, nullptr, &needed) != ERROR_SUCCESS ||
             needed == 0)
             break;
         std::vector<char> data(needed);
         DWORD got = needed;
-        if (RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE *>(data.data()),
+        if (RegQueryValueExA(key, name.GetString(), nullptr, nullptr, reinterpret_cast<BYTE *>(data.data()),
                              &got) != ERROR_SUCCESS ||
             got < needed)
             break;
@@ -193,7 +192,7 @@ bool CDeviceManager::FindUsbKeys() {
     std::memset(diskNumber, 0, sizeof diskNumber);
 
     DWORD drives = GetLogicalDrives();
-    std::string letterTarget[26];
+    CString letterTarget[26];
     for (int l = 0; l < 26; ++l) {
         if (!(drives & (1u << l)))
             continue;
@@ -205,14 +204,14 @@ bool CDeviceManager::FindUsbKeys() {
     }
 
     u32 usb = GetUsbDiskMask();
-    std::string diskTarget[kMaxUsbDisks];
+    CString diskTarget[kMaxUsbDisks];
     for (unsigned d = 0; d < kMaxUsbDisks; ++d)
         if (usb & (1u << d))
             diskTarget[d] = ResolveSymbolicLink(format("\\Device\\Harddisk%d\\Partition1", d));
 
     // An empty name is a chain that never ended: it names no device, so it matches nothing.
     for (int l = 0; l < 26; ++l) {
-        if (!(drives & (1u << l)) || letterTarget[l].empty())
+        if (!(drives & (1u << l)) || letterTarget[l].IsEmpty())
             continue;
         for (unsigned d = 0; d < kMaxUsbDisks; ++d) {
             if ((usb & (1u << d)) && letterTarget[l] == diskTarget[d]) {
@@ -233,10 +232,10 @@ bool CDeviceManager::Open(char driveLetter) {
         std::memset(&geometry, 0, sizeof geometry);
         return true;
     }
-    std::string diskPath = format("\\\\.\\PhysicalDrive%d", static_cast<int>(diskNumber[index]));
-    std::string volumePath = format("\\\\.\\%c:", driveLetter);
-    physicalDrive = OpenHandle(diskPath.c_str());
-    volume = OpenHandle(volumePath.c_str());
+    CString diskPath = format("\\\\.\\PhysicalDrive%d", static_cast<int>(diskNumber[index]));
+    CString volumePath = format("\\\\.\\%c:", driveLetter);
+    physicalDrive = OpenHandle(diskPath.GetString());
+    volume = OpenHandle(volumePath.GetString());
     GetGeometry(physicalDrive);
     return true;
 }
@@ -289,9 +288,9 @@ u64 CDeviceManager::GetSizeMB() {
 }
 
 u32 CDeviceManager::GetFreeSpaceMB() {
-    std::string root = format("%c:\\", letter);
+    CString root = format("%c:\\", letter);
     ULARGE_INTEGER available;
-    if (!sys.GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
+    if (!sys.GetDiskFreeSpaceExA(root.GetString(), &available, nullptr, nullptr))
         return 0;
     return static_cast<u32>(available.QuadPart >> 20);
 }

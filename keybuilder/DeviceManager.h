@@ -2,9 +2,9 @@
 #pragma once
 
 #include "common/Types.h"
+#include "framework/CString.h"
 
 #include <cstdint>
-#include <string>
 #include <windows.h>
 
 // The disk driver's list of the disks it serves, one value per disk number.
@@ -31,9 +31,9 @@ using FormatExFn = void(WINAPI *)(PWCHAR driveRoot, DWORD mediaFlag, PWCHAR file
 // Binds the NT link functions once per process; ends the process when they are missing.
 void InitNtdllFunctions();
 // The target of one NT symbolic link; empty when the name is no link or the query fails.
-std::string QuerySymbolicLink(std::string name);
+CString QuerySymbolicLink(CString name);
 // The first name of the chain that is no link; empty when the chain does not end.
-std::string ResolveSymbolicLink(std::string name);
+CString ResolveSymbolicLink(CString name);
 
 class CDeviceManager {
   public:

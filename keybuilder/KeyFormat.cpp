@@ -2,6 +2,7 @@
 #include "keybuilder/DeviceManager.h"
 
 #include <cstdlib>
+#include <initializer_list>
 
 using Common::u32;
 using Common::u64;

@@ -20,17 +20,20 @@ namespace {
 
 int index(char letter) { return letter - 'A'; }
 
+std::string query(const std::string &name) { return QuerySymbolicLink(name.c_str()).GetString(); }
+std::string resolve(const std::string &name) { return ResolveSymbolicLink(name.c_str()).GetString(); }
+
 // --- NT links --------------------------------------------------------------------------------------
 
 TEST(SymbolicLinkTest, QueryAnswersTheTargetOfOneLinkOnly) {
     WineUsbDisks disks;
     disks.createLink("\\??\\OrvellaFirst", "\\??\\OrvellaSecond");
     disks.createLink("\\??\\OrvellaSecond", "\\Device\\OrvellaVolume");
-    EXPECT_EQ(QuerySymbolicLink("\\??\\OrvellaFirst"), "\\??\\OrvellaSecond");
-    EXPECT_EQ(QuerySymbolicLink("\\??\\orvellafirst"), "\\??\\OrvellaSecond") << "names compare without case";
-    EXPECT_EQ(QuerySymbolicLink("\\Device\\OrvellaVolume"), "");
-    EXPECT_EQ(QuerySymbolicLink("\\??\\OrvellaNothing"), "");
-    EXPECT_EQ(QuerySymbolicLink(""), "");
+    EXPECT_EQ(query("\\??\\OrvellaFirst"), "\\??\\OrvellaSecond");
+    EXPECT_EQ(query("\\??\\orvellafirst"), "\\??\\OrvellaSecond") << "names compare without case";
+    EXPECT_EQ(query("\\Device\\OrvellaVolume"), "");
+    EXPECT_EQ(query("\\??\\OrvellaNothing"), "");
+    EXPECT_EQ(query(""), "");
 }
 
 TEST(SymbolicLinkTest, NamesAndTargetsMustFitIn255Units) {
@@ -43,10 +46,10 @@ TEST(SymbolicLinkTest, NamesAndTargetsMustFitIn255Units) {
     disks.createLink("\\??\\OrvellaLongTarget254", "\\Device\\" + std::string(246, 't'));
     disks.createLink("\\??\\OrvellaLongTarget256", "\\Device\\" + std::string(248, 't'));
 
-    EXPECT_EQ(QuerySymbolicLink(named(254)), "\\Device\\OrvellaVolume");
-    EXPECT_EQ(QuerySymbolicLink(named(255)), "") << "the name and its terminator need 512 bytes";
-    EXPECT_EQ(QuerySymbolicLink("\\??\\OrvellaLongTarget254"), "\\Device\\" + std::string(246, 't'));
-    EXPECT_EQ(QuerySymbolicLink("\\??\\OrvellaLongTarget256"), "");
+    EXPECT_EQ(query(named(254)), "\\Device\\OrvellaVolume");
+    EXPECT_EQ(query(named(255)), "") << "the name and its terminator need 512 bytes";
+    EXPECT_EQ(query("\\??\\OrvellaLongTarget254"), "\\Device\\" + std::string(246, 't'));
+    EXPECT_EQ(query("\\??\\OrvellaLongTarget256"), "");
 }
 
 TEST(SymbolicLinkTest, ResolveFollowsTheChainAndStopsAtACycle) {
@@ -58,12 +61,12 @@ TEST(SymbolicLinkTest, ResolveFollowsTheChainAndStopsAtACycle) {
     disks.createLink("\\??\\OrvellaLoopB", "\\??\\OrvellaLoopA");
     disks.createLink("\\??\\OrvellaSelf", "\\??\\OrvellaSelf");
 
-    EXPECT_EQ(ResolveSymbolicLink("\\??\\OrvellaStep1"), "\\Device\\OrvellaVolume");
-    EXPECT_EQ(ResolveSymbolicLink("\\Device\\OrvellaVolume"), "\\Device\\OrvellaVolume");
-    EXPECT_EQ(ResolveSymbolicLink("\\??\\OrvellaNothing"), "\\??\\OrvellaNothing");
+    EXPECT_EQ(resolve("\\??\\OrvellaStep1"), "\\Device\\OrvellaVolume");
+    EXPECT_EQ(resolve("\\Device\\OrvellaVolume"), "\\Device\\OrvellaVolume");
+    EXPECT_EQ(resolve("\\??\\OrvellaNothing"), "\\??\\OrvellaNothing");
     // A chain that never ends leads to no device.
-    EXPECT_EQ(ResolveSymbolicLink("\\??\\OrvellaLoopA"), "");
-    EXPECT_EQ(ResolveSymbolicLink("\\??\\OrvellaSelf"), "");
+    EXPECT_EQ(resolve("\\??\\OrvellaLoopA"), "");
+    EXPECT_EQ(resolve("\\??\\OrvellaSelf"), "");
 }
 
 TEST(SymbolicLinkTest, AChainOf32LinksStillResolves) {
@@ -71,9 +74,9 @@ TEST(SymbolicLinkTest, AChainOf32LinksStillResolves) {
     auto step = [](int i) { return "\\??\\OrvellaStep" + std::to_string(i); };
     for (int i = 0; i < 32; ++i)
         disks.createLink(step(i), i == 31 ? "\\Device\\OrvellaVolume" : step(i + 1));
-    EXPECT_EQ(ResolveSymbolicLink(step(0)), "\\Device\\OrvellaVolume");
+    EXPECT_EQ(resolve(step(0)), "\\Device\\OrvellaVolume");
     disks.createLink(step(-1), step(0));
-    EXPECT_EQ(ResolveSymbolicLink(step(-1)), "") << "33 links are taken for a cycle";
+    EXPECT_EQ(resolve(step(-1)), "") << "33 links are taken for a cycle";
 }
 
 // --- Binding the NT functions ----------------------------------------------------------------------
