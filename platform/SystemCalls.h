@@ -12,6 +12,7 @@ struct SystemCalls {
     int (*system)(const char *command);
     decltype(&::MessageBoxA) MessageBoxA;
     void (*ExitProcess)(UINT exitCode);
+    decltype(&::GetProcAddress) GetProcAddress;
 };
 
 extern SystemCalls sys;
