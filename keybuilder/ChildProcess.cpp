@@ -69,8 +69,8 @@ bool RunChildProcess(const char *commandLine, const char *jobName, DWORD creatio
 
     // CreateProcessA may write into the command line.
     std::string writable(commandLine);
-    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!sys.CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
+                            &startup, &process)) {
         ShowStartFailure(GetLastError());
         return false;
     }

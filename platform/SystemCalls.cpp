@@ -11,8 +11,8 @@ void exitProcess(UINT exitCode) { ::ExitProcess(exitCode); }
 
 SystemCalls realCalls() {
     return SystemCalls{
-        ::DeviceIoControl, ::CreateFileA, ::GetDiskFreeSpaceExA, runCommand,
-        ::MessageBoxA,     exitProcess,   ::GetProcAddress,
+        ::DeviceIoControl, ::CreateFileA,    ::GetDiskFreeSpaceExA, runCommand,           ::MessageBoxA,
+        exitProcess,       ::GetProcAddress, ::CreateProcessA,      ::GetModuleFileNameA,
     };
 }
 

@@ -13,6 +13,8 @@ struct SystemCalls {
     decltype(&::MessageBoxA) MessageBoxA;
     void (*ExitProcess)(UINT exitCode);
     decltype(&::GetProcAddress) GetProcAddress;
+    decltype(&::CreateProcessA) CreateProcessA;
+    decltype(&::GetModuleFileNameA) GetModuleFileNameA;
 };
 
 extern SystemCalls sys;
