@@ -3,6 +3,7 @@
 #include "keybuilder/MainWindowStandIn.h"
 
 #include "doubles/TestKey.h"
+#include "support/FileBytes.h"
 #include "support/win32/FakeKeyDevices.h"
 #include "support/win32/WineUsbDisks.h"
 
@@ -10,18 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
 using ::testing::ElementsAre;
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -68,7 +61,7 @@ TEST_F(KeyFormatTest, AsksForAQuickFat32FormatOfTheKeysRoot) {
     EXPECT_EQ(lastCall->clusterSize, 0u);
     EXPECT_FALSE(lastCall->refused);
     EXPECT_FALSE(exists(root + "old.txt"));
-    EXPECT_EQ(readFile(root + kVolumeLabelFile), "DISC1\n");
+    EXPECT_EQ(readWholeFile(root + kVolumeLabelFile), "DISC1\n");
 }
 
 TEST_F(KeyFormatTest, HoldsNoHandleWhileFormattingAndNoneAfter) {
