@@ -18,15 +18,20 @@ using ::testing::ElementsAre;
 
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Key P: is disk 1, its files in a fresh folder; the manager is the main window's.
+// Key P: is USB disk 1, its files in a fresh folder; the manager is the main window's.
 class KeyFormatTest : public ::testing::Test {
   protected:
     void SetUp() override {
         root = disks.folderLetter('P');
         ASSERT_FALSE(root.empty());
+        // Found as the scan finds a key: disk 1 on USB, its partition 1 behind the letter.
+        disks.setDiskList({"IDE\\DiskST3500\\1", "USBSTOR\\Disk&Ven_Kx&Prod_Key\\1"});
+        disks.defineLetter('P', "\\Device\\Harddisk1\\Partition1");
+        manager.FindUsbKeys();
+        ASSERT_TRUE(manager.isUsbKey['P' - 'A']);
+        ASSERT_EQ(manager.diskNumber['P' - 'A'], 1u);
         devices.addDisk(1, FakeKeyDevices::geometry(3900, 255, 63, 512));
         devices.addVolume('P');
-        manager.diskNumber['P' - 'A'] = 1;
         manager.Open('P');
         mainWindowDeviceManager = &manager;
         HMODULE library = GetModuleHandleA("fmifs.dll");
