@@ -69,7 +69,7 @@ void IsoReader::reset() {
 bool IsoReader::open(string path) {
     file = MemoryFile(path);
     if (!file.isOpen()) {
-        os::LastErrorKeeper keep;
+        Os::LastErrorKeeper keep;
         reset();
         return false;
     }
@@ -83,7 +83,7 @@ bool IsoReader::open(string path) {
     if (!usable) {
         reset();
         // The image itself is at fault, not a platform call.
-        os::setLastError(0);
+        Os::setLastError(0);
     }
     return usable;
 }

@@ -23,7 +23,7 @@ struct IsoDirectoryRecord {
     string identifier;
     string systemUse;
 
-    static const u8 DirectoryFlag = 2;
+    static constexpr u8 DirectoryFlag = 2;
     bool isDirectory() const { return (flags & DirectoryFlag) != 0; }
 };
 
@@ -93,10 +93,10 @@ struct IsoTreeNode {
 // file's head copy only, file data through its window.
 class IsoReader {
   public:
-    static const u64 SectorSize = 2048;
-    static const u64 DescriptorStart = 0x8000;
+    static constexpr u64 SectorSize = 2048;
+    static constexpr u64 DescriptorStart = 0x8000;
     // Deeper trees are refused rather than followed.
-    static const u64 MaxDepth = 64;
+    static constexpr u64 MaxDepth = 64;
 
     struct NodeLink {
         IsoTreeNode *parent;

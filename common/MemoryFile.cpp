@@ -14,7 +14,7 @@ struct MemoryFile::State {
     const u8 *view;
     u64 viewSize;
     u64 fileSize;
-    os::FileMappingHandles handles;
+    Os::FileMappingHandles handles;
     bool handlesOpen;
 };
 
@@ -39,12 +39,12 @@ MemoryFile::MemoryFile(const string &path) : m_state(nullptr), m_windowStart(0),
         throw;
     }
     bool opened = false;
-    if (os::openFileMapping(path, state->handles)) {
+    if (Os::openFileMapping(path, state->handles)) {
         state->handlesOpen = true;
-        state->fileSize = os::fileSize(state->handles);
+        state->fileSize = Os::fileSize(state->handles);
         if (state->fileSize > HeadSize) {
             u64 size = windowLength(state->fileSize, 0);
-            state->view = os::mapView(state->handles, 0, size);
+            state->view = Os::mapView(state->handles, 0, size);
             if (state->view) {
                 state->viewSize = size;
                 std::memcpy(state->head, state->view, HeadSize);
@@ -54,11 +54,11 @@ MemoryFile::MemoryFile(const string &path) : m_state(nullptr), m_windowStart(0),
         } else {
             // Too small is no platform failure: nothing must be left over from the calls that
             // succeeded.
-            os::setLastError(0);
+            Os::setLastError(0);
         }
     }
     if (!opened) {
-        os::LastErrorKeeper keep;
+        Os::LastErrorKeeper keep;
         destroyState(state);
         return;
     }
@@ -98,7 +98,7 @@ u64 MemoryFile::mapWindow(const u64 &offset, const u64 &length) {
     if (m_state->view && m_windowStart <= offset && offset + length - m_windowStart < m_windowSize)
         return m_windowStart;
     if (m_state->view)
-        os::unmapView(m_state->view, m_state->viewSize);
+        Os::unmapView(m_state->view, m_state->viewSize);
     m_state->view = nullptr;
     m_state->viewSize = 0;
     m_windowStart = offset & ~(WindowAlignment - 1);
@@ -107,7 +107,7 @@ u64 MemoryFile::mapWindow(const u64 &offset, const u64 &length) {
     if (m_windowStart >= m_state->fileSize)
         return m_windowStart;
     u64 size = windowLength(m_state->fileSize, m_windowStart);
-    m_state->view = os::mapView(m_state->handles, m_windowStart, size);
+    m_state->view = Os::mapView(m_state->handles, m_windowStart, size);
     if (m_state->view) {
         m_state->viewSize = size;
         m_windowSize = size;
@@ -121,7 +121,7 @@ void MemoryFile::release() {
     m_windowStart = 0;
     m_windowSize = 0;
     if (state && --state->count == 0) {
-        os::LastErrorKeeper keep;
+        Os::LastErrorKeeper keep;
         destroyState(state);
     }
 }
@@ -129,9 +129,9 @@ void MemoryFile::release() {
 void MemoryFile::destroyState(State *state) {
     delete[] state->head;
     if (state->view)
-        os::unmapView(state->view, state->viewSize);
+        Os::unmapView(state->view, state->viewSize);
     if (state->handlesOpen)
-        os::closeFileMapping(state->handles);
+        Os::closeFileMapping(state->handles);
     delete state;
 }
 

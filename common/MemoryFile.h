@@ -11,9 +11,9 @@ namespace Common {
 // must not move windows independently.
 class MemoryFile {
   public:
-    static const u64 HeadSize = 0x200000;
-    static const u64 WindowLimit = 0x18000000;
-    static const u64 WindowAlignment = 0x100000;
+    static constexpr u64 HeadSize = 0x200000;
+    static constexpr u64 WindowLimit = 0x18000000;
+    static constexpr u64 WindowAlignment = 0x100000;
 
     MemoryFile();
     // Opens only files larger than the head copy; any failure leaves the object closed and the

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 namespace Common {
-namespace os {
+namespace Os {
 
 // The file and its mapping object; on POSIX the descriptor alone serves both.
 struct FileMappingHandles {
@@ -29,5 +29,5 @@ void unmapView(const u8 *view, u64 length);
 
 void closeFileMapping(const FileMappingHandles &handles);
 
-} // namespace os
+} // namespace Os
 } // namespace Common

@@ -1,7 +1,7 @@
 // Read-only file mapping, POSIX side: one descriptor and mmap.
 #include "common/os/FileMapping.h"
 
-#include "common/os/PosixPath.h"
+#include "common/os/HostPath.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -9,10 +9,10 @@
 #include <unistd.h>
 
 namespace Common {
-namespace os {
+namespace Os {
 
 bool openFileMapping(const string &path, FileMappingHandles &handles) {
-    int fd = ::open(posixPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(hostPath(path.c_str()).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     handles.file = fd;
@@ -39,5 +39,5 @@ void unmapView(const u8 *view, u64 length) { ::munmap(const_cast<u8 *>(view), le
 
 void closeFileMapping(const FileMappingHandles &handles) { ::close(static_cast<int>(handles.file)); }
 
-} // namespace os
+} // namespace Os
 } // namespace Common

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 namespace Common {
-namespace os {
+namespace Os {
 
 namespace {
 HANDLE fileOf(const FileMappingHandles &h) { return reinterpret_cast<HANDLE>(h.file); }
@@ -52,5 +52,5 @@ void closeFileMapping(const FileMappingHandles &handles) {
     CloseHandle(fileOf(handles));
 }
 
-} // namespace os
+} // namespace Os
 } // namespace Common

@@ -22,6 +22,9 @@ bool removeFolder(const char *path);
 // Deletes one file; a read-only file is refused, as Windows does.
 bool removeFile(const char *path);
 
+// Both paths name one and the same file or folder, however they are spelt.
+bool sameEntry(const char *a, const char *b);
+
 struct FolderEntry {
     std::string name;
     bool isFolder;

@@ -47,6 +47,12 @@ bool removeFile(const char *path) {
     return unlink(host.c_str()) == 0;
 }
 
+bool sameEntry(const char *a, const char *b) {
+    struct stat x, y;
+    return stat(hostPath(a).c_str(), &x) == 0 && stat(hostPath(b).c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+           x.st_ino == y.st_ino;
+}
+
 bool listFolder(const char *pattern, std::vector<FolderEntry> &entries) {
     std::string folder = hostPath(pattern);
     if (folder.size() < 2 || folder.compare(folder.size() - 2, 2, "/*") != 0)

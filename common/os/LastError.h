@@ -4,7 +4,7 @@
 #include "common/Types.h"
 
 namespace Common {
-namespace os {
+namespace Os {
 
 u32 lastError();
 void setLastError(u32 value);
@@ -21,5 +21,5 @@ class LastErrorKeeper {
     u32 m_saved;
 };
 
-} // namespace os
+} // namespace Os
 } // namespace Common

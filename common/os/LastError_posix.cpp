@@ -4,10 +4,10 @@
 #include <cerrno>
 
 namespace Common {
-namespace os {
+namespace Os {
 
 u32 lastError() { return static_cast<u32>(errno); }
 void setLastError(u32 value) { errno = static_cast<int>(value); }
 
-} // namespace os
+} // namespace Os
 } // namespace Common

@@ -4,10 +4,10 @@
 #include <windows.h>
 
 namespace Common {
-namespace os {
+namespace Os {
 
 u32 lastError() { return GetLastError(); }
 void setLastError(u32 value) { SetLastError(value); }
 
-} // namespace os
+} // namespace Os
 } // namespace Common

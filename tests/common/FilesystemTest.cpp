@@ -4,6 +4,7 @@
 #include "common/Streams.h"
 #include "common/os/FileStream.h"
 #include "common/os/HostPath.h"
+#include "support/ReadOnly.h"
 #include "support/ScratchFolder.h"
 #include "support/WindowsPath.h"
 
@@ -46,11 +47,6 @@ std::vector<std::string> sorted(const Common::list<string> &l) {
 // A path below the scratch folder in the library's syntax.
 string at(const ScratchFolder &dir, const std::string &relative = "") {
     return string(windowsPath(relative.empty() ? dir.path() : dir / relative).c_str());
-}
-
-void makeReadOnly(const std::string &nativePath) {
-    fs::permissions(nativePath, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
 }
 
 // A drive letter that names no drive.

@@ -33,10 +33,10 @@ bool openCrafted(const IsoBuilder &image, IsoReader &reader) {
     ScratchFolder scratch;
     std::string path = scratch / "crafted.iso";
     image.write(path);
-    Common::os::setLastError(1234);
+    Common::Os::setLastError(1234);
     bool opened = reader.open(path.c_str());
     if (!opened) {
-        EXPECT_EQ(0u, Common::os::lastError()) << "a malformed image is no platform failure";
+        EXPECT_EQ(0u, Common::Os::lastError()) << "a malformed image is no platform failure";
         EXPECT_TRUE(reader.root.children.empty());
         EXPECT_EQ(nullptr, reader.root.parent);
     }

@@ -33,7 +33,7 @@ TEST(MemoryFile, OpensOnlyFilesLargerThanTheHeadCopy) {
     for (const Case &c : cases) {
         std::string path = scratch / ("f" + std::to_string(c.size));
         setFileSize(path, c.size);
-        Common::os::setLastError(1234);
+        Common::Os::setLastError(1234);
         MemoryFile file(path.c_str());
         EXPECT_EQ(c.opens, file.isOpen()) << c.size;
         if (c.opens) {
@@ -42,7 +42,7 @@ TEST(MemoryFile, OpensOnlyFilesLargerThanTheHeadCopy) {
             EXPECT_NE(nullptr, file.getView());
         } else {
             // Too small is a refusal of ours, not a platform failure.
-            EXPECT_EQ(0u, Common::os::lastError()) << c.size;
+            EXPECT_EQ(0u, Common::Os::lastError()) << c.size;
         }
     }
 }
@@ -133,10 +133,10 @@ TEST(MemoryFile, CopiesShareTheFileUntilTheLastGoes) {
 
 TEST(MemoryFile, MissingFileKeepsThePlatformError) {
     ScratchFolder scratch;
-    Common::os::setLastError(0);
+    Common::Os::setLastError(0);
     MemoryFile file((scratch / "missing.iso").c_str());
     EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(2u, Common::os::lastError()); // ERROR_FILE_NOT_FOUND and ENOENT alike
+    EXPECT_EQ(2u, Common::Os::lastError()); // ERROR_FILE_NOT_FOUND and ENOENT alike
 }
 
 #ifdef _WIN32
@@ -149,7 +149,7 @@ TEST(MemoryFile, SharingViolationKeepsThePlatformError) {
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
     MemoryFile file(path.c_str());
     EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(static_cast<Common::u32>(ERROR_SHARING_VIOLATION), Common::os::lastError());
+    EXPECT_EQ(static_cast<Common::u32>(ERROR_SHARING_VIOLATION), Common::Os::lastError());
     CloseHandle(lock);
 }
 #endif

@@ -3,7 +3,7 @@
 #include "framework/AppState.h"
 #include "resources/StringIds.h"
 #include "support/win32/MessageBoxRecorder.h"
-#include "support/win32/RunLocale.h"
+#include "support/RunLocale.h"
 
 #include <gtest/gtest.h>
 

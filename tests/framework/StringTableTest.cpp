@@ -3,7 +3,7 @@
 #include "framework/CString.h"
 #include "framework/Resources.h"
 #include "resources/StringIds.h"
-#include "support/win32/RunLocale.h"
+#include "support/RunLocale.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "keybuilder/ChildProcess.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
-#include "support/win32/RunLocale.h"
+#include "support/RunLocale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Tests of the path and language functions.
 #include "keybuilder/PathFunctions.h"
 #include "support/ScratchFolder.h"
-#include "support/win32/RunLocale.h"
+#include "support/RunLocale.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,8 @@
 // whose size is set without writing the gap.
 class IsoBuilder {
   public:
-    static const std::uint64_t Sector = 2048;
-    static const std::uint64_t RootSector = 20;
+    static constexpr std::uint64_t Sector = 2048;
+    static constexpr std::uint64_t RootSector = 20;
 
     IsoBuilder();
 

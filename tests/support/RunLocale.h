@@ -1,4 +1,4 @@
-// Which locale the suite runs under: ctest runs the *Locale.* tests once more with LC_ALL set.
+// Which locale the suite runs under: on Windows ctest runs the *Locale.* tests again with LC_ALL set.
 #pragma once
 
 #include <string>

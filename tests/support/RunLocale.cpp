@@ -1,5 +1,5 @@
-// Which locale the suite runs under: ctest runs the *Locale.* tests once more with LC_ALL set.
-#include "support/win32/RunLocale.h"
+// Which locale the suite runs under: on Windows ctest runs the *Locale.* tests again with LC_ALL set.
+#include "support/RunLocale.h"
 
 #include <cstdlib>
 
