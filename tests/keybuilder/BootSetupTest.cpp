@@ -4,6 +4,7 @@
 #include "doubles/TestKey.h"
 #include "keybuilder/PathFunctions.h"
 #include "support/FileBytes.h"
+#include "support/win32/MessageBoxRecorder.h"
 #include "support/win32/WineUsbDisks.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,8 @@ std::string programFolder() {
     return folder;
 }
 
-// Key P: is a fresh folder; the fixture's lock also covers the boot files placed beside this program.
+// Key P: is a fresh folder; the fixture's lock also covers what these tests change beside the program
+// (the boot files, the installer).
 class BootSetupTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -59,6 +61,19 @@ TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
     EXPECT_TRUE(manager.RunSyslinux());
     SetEnvironmentVariableA(kSyslinuxJobVariable, nullptr);
     EXPECT_EQ(readWholeFile(root + "ldlinux.sys"), "syslinux.exe -fma P:\nin KXUSB-Syslinux-Job");
+}
+
+TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
+    std::string installer = programFolder() + "\\syslinux.exe";
+    ASSERT_TRUE(MoveFileA(installer.c_str(), (installer + ".away").c_str()));
+    MessageBoxRecorder boxes;
+    bool ran = manager.RunSyslinux();
+    MoveFileA((installer + ".away").c_str(), installer.c_str());
+
+    EXPECT_FALSE(ran);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Error");
+    EXPECT_FALSE(exists(root + "ldlinux.sys"));
 }
 
 TEST_F(BootSetupTest, CopiesTheSixBootFilesOverWhatIsOnTheKey) {
