@@ -157,6 +157,10 @@ TEST(FormatCallbackTest, OnlyAFailedEndMarksTheMainWindowsManager) {
     EXPECT_EQ(manager.formatFailed, 0u);
     EXPECT_TRUE(FormatCallback(kFormatDoneCommand, 0, &failed));
     EXPECT_EQ(manager.formatFailed, 1u);
+
+    manager.formatFailed = 0;
+    EXPECT_TRUE(FormatCallback(kFormatDoneCommand, 0, nullptr));
+    EXPECT_EQ(manager.formatFailed, 1u) << "an end without its success flag is no success";
     mainWindowDeviceManager = nullptr;
 }
 
