@@ -1,19 +1,30 @@
 // The application object and the message loop.
 #include "framework/WinApp.h"
 
+#include "framework/AppState.h"
 #include "framework/Wnd.h"
 
 namespace {
 CWinApp *theApplication = nullptr;
+
+HWND mainWindowHandle() {
+    CWnd *main = AfxGetMainWnd();
+    return main ? main->m_hWnd : nullptr;
 }
+
+} // namespace
 
 CWinApp::CWinApp(LPCSTR lpszAppName) : m_hInstance(::GetModuleHandleA(nullptr)), m_pszAppName(lpszAppName) {
     theApplication = this;
+    // Message boxes are owned by the main window.
+    AfxSetMainWindowLookup(mainWindowHandle);
 }
 
 CWinApp::~CWinApp() {
-    if (theApplication == this)
+    if (theApplication == this) {
         theApplication = nullptr;
+        AfxSetMainWindowLookup(nullptr);
+    }
 }
 
 BOOL CWinApp::InitInstance() { return TRUE; }

@@ -16,7 +16,7 @@ int startSockets(WORD version, void *data) { return ::WSAStartup(version, static
 SystemCalls realCalls() {
     return SystemCalls{
         ::DeviceIoControl, ::CreateFileA, ::GetDiskFreeSpaceExA, runCommand,
-        ::MessageBoxA,     exitProcess,   startSockets,
+        ::MessageBoxA,     exitProcess,   ::GetProcAddress,      startSockets,
     };
 }
 

@@ -12,6 +12,7 @@ struct SystemCalls {
     int (*system)(const char *command);
     decltype(&::MessageBoxA) MessageBoxA;
     void (*ExitProcess)(UINT exitCode);
+    decltype(&::GetProcAddress) GetProcAddress;
     // data is a WSADATA; winsock2.h stays out of this header, since it must precede windows.h.
     int (*WSAStartup)(WORD version, void *data);
 };

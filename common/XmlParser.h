@@ -1,0 +1,38 @@
+// Small lenient XML parser that fills a Common::XmlElement tree from a text.
+#pragma once
+
+#include "common/Pair.h"
+#include "common/SharedPtr.h"
+#include "common/String.h"
+#include "common/Types.h"
+#include "common/XmlElement.h"
+
+namespace Common {
+
+// Takes a narrow subset of XML byte for byte: no entities, namespaces, encodings or validation. It
+// never reports an error; every text yields some tree and every text ends the parse.
+class XmlParser {
+  public:
+    typedef SharedPtr<XmlElement> ElementPtr;
+
+    // Empties the root, then gives it the document element's name, text, attributes and children.
+    void parse(const string &text, ElementPtr root);
+
+    void parseElements(ElementPtr root, const string &text);
+
+    // The empty string when no tag starts at pos; a closing tag's name starts with "/".
+    string readTagName(const string &text, u64 &pos);
+    // Consumes the ">" or "/" that ends the attributes.
+    XmlElement::AttributeMap readAttributes(const string &text, u64 &pos);
+    pair<string, string> readAttribute(const string &text, u64 &pos);
+    // Up to the next "<" or the end, as written; pos is left on the "<".
+    string readText(const string &text, u64 &pos);
+
+  private:
+    friend struct XmlParserProbe;
+
+    // The prolog cut, comment removal and CDATA marker deletion, in that order.
+    static string preprocess(const string &text);
+};
+
+} // namespace Common

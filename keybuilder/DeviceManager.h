@@ -1,0 +1,82 @@
+// The target USB key: which letters are keys, the picked key's handles and size, its format and boot setup.
+#pragma once
+
+#include "common/Types.h"
+#include "framework/CString.h"
+
+#include <cstdint>
+#include <windows.h>
+
+// The disk driver's list of the disks it serves, one value per disk number.
+constexpr const char *kDiskEnumKey = "SYSTEM\\CurrentControlSet\\Services\\Disk\\Enum";
+// Instance paths of USB mass-storage disks begin with this.
+constexpr const char *kUsbStoragePrefix = "USBSTOR";
+// Only disks 0 to 31 fit the mask, so only they can be keys.
+constexpr unsigned kMaxUsbDisks = 32;
+// A chain of links longer than this is taken for a cycle.
+constexpr unsigned kMaxLinkSteps = 32;
+
+// What the format is asked for: a quick FAT32 format with the default cluster size.
+constexpr DWORD kFormatMediaFlag = 0x250;
+// The callback command that ends the format; its information's first byte is the success flag.
+constexpr DWORD kFormatDoneCommand = 11;
+// A FAT32 volume label holds at most this many characters.
+constexpr unsigned kMaxVolumeLabel = 11;
+
+// The format library's callback and entry point.
+using FormatCallbackFn = BOOLEAN(WINAPI *)(DWORD command, DWORD subAction, PVOID info);
+using FormatExFn = void(WINAPI *)(PWCHAR driveRoot, DWORD mediaFlag, PWCHAR fileSystem, PWCHAR label,
+                                  BOOL quickFormat, DWORD clusterSize, FormatCallbackFn callback);
+
+// Binds the NT link functions once per process; ends the process when they are missing.
+void InitNtdllFunctions();
+// The target of one NT symbolic link; empty when the name is no link or the query fails.
+CString QuerySymbolicLink(CString name);
+// The first name of the chain that is no link; empty when the chain does not end.
+CString ResolveSymbolicLink(CString name);
+
+class CDeviceManager {
+  public:
+    CDeviceManager();
+    ~CDeviceManager();
+    CDeviceManager(const CDeviceManager &) = delete;
+    CDeviceManager &operator=(const CDeviceManager &) = delete;
+
+    bool LoadFormatLibrary();
+    bool UnloadFormatLibrary();
+
+    bool FindUsbKeys();
+    Common::u32 GetUsbDiskMask();
+
+    bool Open(char driveLetter);
+    bool Close();
+    HANDLE OpenHandle(const char *path);
+    bool CloseHandle(HANDLE handle);
+    bool GetGeometry(HANDLE handle);
+    Common::u64 GetSizeMB();
+    Common::u32 GetFreeSpaceMB();
+    char GetDriveLetter();
+
+    void SetFormatFailed(Common::u32 value);
+    bool FormatFat32(const char *volumeLabel);
+    void Refresh();
+
+    Common::u8 isUsbKey[26];
+    Common::u32 diskNumber[26];
+    std::int32_t openHandles;
+    FormatExFn formatEx;
+    char letter;
+    Common::u32 formatFailed;
+    DISK_GEOMETRY geometry;
+    HANDLE volume;
+    HANDLE physicalDrive;
+    Common::u8 floppyA;
+    Common::u8 floppyB;
+};
+
+// The format callback has no context argument; it reaches the one device manager through the
+// application's main window, which defines this.
+CDeviceManager &MainWindowDeviceManager();
+
+// Passed to the format library's callback.
+BOOLEAN WINAPI FormatCallback(DWORD command, DWORD subAction, PVOID info);

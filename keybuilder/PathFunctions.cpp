@@ -1,0 +1,53 @@
+// The executable's directory, the system language, and tests for files and folders.
+#include "keybuilder/PathFunctions.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+struct Language {
+    const char *englishName;
+    const char *code;
+};
+
+const Language languages[] = {
+    {"french", "fr"}, {"spanish", "es"}, {"german", "de"}, {"italian", "it"}, {"japanese", "ja"},
+};
+
+} // namespace
+
+void GetSystemLanguageCode(char *out) {
+    char name[256] = {};
+    GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_SENGLANGUAGE, name, 255);
+    std::strcpy(out, "en");
+    for (const Language &language : languages) {
+        if (lstrcmpiA(name, language.englishName) == 0) {
+            std::strcpy(out, language.code);
+            return;
+        }
+    }
+}
+
+bool GetModuleDirectory(char *out, unsigned int size) {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (char *slash = std::strrchr(path, '\\'))
+        *slash = '\0';
+    if (out && size > 0) {
+        std::strncpy(out, path, size - 1);
+        out[size - 1] = '\0';
+    }
+    return true;
+}
+
+bool FileExists(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

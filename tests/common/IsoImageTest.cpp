@@ -1,0 +1,305 @@
+// Common::IsoImage: lookups, listings, whole reads, chunked extraction, sharing and open failures.
+#include "common/IsoImage.h"
+#include "TestImages.h"
+#include "common/os/LastError.h"
+#include "support/IsoBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+using Common::IsoImage;
+using Common::u64;
+
+namespace {
+
+const u64 MiB = 0x100000;
+
+std::vector<std::string> strings(const Common::list<Common::string> &names) {
+    std::vector<std::string> v;
+    for (const Common::string &n : names)
+        v.push_back(n.c_str());
+    return v;
+}
+
+std::string text(const Common::string &s) { return std::string(s.c_str(), s.length()); }
+
+std::string readOrMissing(IsoImage &image, const char *path) {
+    Common::string out("missing");
+    image.readFile(path, out);
+    return text(out);
+}
+
+TEST(IsoImage, LooksPathsUpWithEitherSlashAndAnyCase) {
+    IsoImage image(testImage("basic.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    for (const char *p : {"\\usb\\usbcreator.xml", "/usb/usbcreator.xml", "usb//usbcreator.xml",
+                          "USB/UsbCreator.XML", "usb\\/usbcreator.xml"}) {
+        EXPECT_TRUE(image.isFile(p)) << p;
+        EXPECT_EQ("<cd_definition/>\n", readOrMissing(image, p)) << p;
+    }
+    // Three slashes become two, one is removed, and "/usb/..." is no key.
+    EXPECT_FALSE(image.isFile("///usb/usbcreator.xml"));
+    EXPECT_FALSE(image.isFile("usb"));
+    EXPECT_FALSE(image.isFile("usb/"));
+    EXPECT_FALSE(image.isFile("nosuch.txt"));
+    // Of two names equal but for case, the later in directory order wins.
+    EXPECT_EQ("lower\n", readOrMissing(image, "CASE.TXT"));
+    EXPECT_EQ("missing", readOrMissing(image, "nosuch.txt"));
+}
+
+TEST(IsoImage, ListsFoldersAndFilesInDirectoryOrder) {
+    IsoImage image(testImage("basic.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    std::vector<std::string> top{"docs", "emptydir", "isolinux", "usb"};
+    EXPECT_EQ(top, strings(image.listFolders("/")));
+    EXPECT_EQ(top, strings(image.listFolders("")));
+    EXPECT_FALSE(image.isFile(""));
+    EXPECT_FALSE(image.isFile("/"));
+    EXPECT_EQ((std::vector<std::string>{"Case.txt", "README.TXT", "case.TXT", "empty.txt", "filler.bin"}),
+              strings(image.listFiles("/")));
+    EXPECT_EQ((std::vector<std::string>{"isolinux.bin", "isolinux.cfg", "notes.txt", "syslinux.cfg"}),
+              strings(image.listFiles("\\ISOLINUX")));
+    EXPECT_EQ(std::vector<std::string>{"sub.cfg"}, strings(image.listFolders("isolinux/")));
+    EXPECT_TRUE(strings(image.listFiles("emptydir")).empty());
+    EXPECT_TRUE(strings(image.listFiles("README.TXT")).empty());
+    EXPECT_TRUE(strings(image.listFolders("nosuch")).empty());
+}
+
+TEST(IsoImage, FileAndFolderOfOneName) {
+    IsoBuilder crafted;
+    crafted.directory(20, 20,
+                      {IsoBuilder::record(IsoBuilder::ucs2("x"), 30, 4, false),
+                       IsoBuilder::record(IsoBuilder::ucs2("x"), 21, 2048, true)});
+    crafted.directory(21, 20, {IsoBuilder::record(IsoBuilder::ucs2("inside"), 30, 4, false)});
+    crafted.put(30 * 2048, "data");
+    ScratchFolder scratch;
+    crafted.write(scratch / "x.iso");
+    IsoImage image((scratch / "x.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    EXPECT_TRUE(image.isFile("x"));
+    EXPECT_FALSE(image.isFile("x/"));
+    EXPECT_EQ("data", readOrMissing(image, "x"));
+    EXPECT_EQ(std::vector<std::string>{"inside"}, strings(image.listFiles("x/")));
+    EXPECT_TRUE(strings(image.listFiles("x")).empty());
+}
+
+TEST(IsoImage, ReadsWholeFiles) {
+    IsoImage image(testImage("basic.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    EXPECT_EQ("", readOrMissing(image, "empty.txt"));
+    std::string filler = readOrMissing(image, "filler.bin");
+    ASSERT_EQ(2688895u, filler.size()); // seq 1 400000
+    EXPECT_EQ("1\n2\n3\n", filler.substr(0, 6));
+    EXPECT_EQ("399999\n400000\n", filler.substr(filler.size() - 14));
+    EXPECT_EQ("BASIC_LABEL", text(image.getVolumeLabel()));
+}
+
+TEST(IsoImage, ExtractsFilesByAppending) {
+    IsoImage image(testImage("basic.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    ScratchFolder scratch;
+    EXPECT_EQ(0, image.extractFile("\\isolinux\\isolinux.cfg", (scratch / "new.cfg").c_str()));
+    EXPECT_EQ("default linux\n", scratch.read("new.cfg"));
+
+    scratch.write("old.cfg", "old\n");
+    EXPECT_EQ(0, image.extractFile("isolinux/isolinux.cfg", (scratch / "old.cfg").c_str()));
+    EXPECT_EQ("old\ndefault linux\n", scratch.read("old.cfg"));
+
+    Common::string chunk("untouched");
+    bool more = true;
+    EXPECT_TRUE(image.readFirstChunk("empty.txt", chunk, more));
+    EXPECT_TRUE(chunk.empty());
+    EXPECT_FALSE(more);
+    EXPECT_EQ(0, image.extractFile("empty.txt", (scratch / "empty").c_str()));
+    EXPECT_TRUE(scratch.exists("empty"));
+    EXPECT_EQ("", scratch.read("empty"));
+
+    EXPECT_EQ(1, image.extractFile("nosuch.txt", (scratch / "nosuch").c_str()));
+    EXPECT_FALSE(scratch.exists("nosuch"));
+    EXPECT_EQ(2, image.extractFile("README.TXT", (scratch / "missing/folder/readme").c_str()));
+}
+
+// A full disk: the write or the close fails, and that must stop a copy rather than pass for success.
+TEST(IsoImage, ExtractFileReportsAFullDisk) {
+#ifdef _WIN32
+    const char *full = "Z:\\dev\\full"; // Wine's view of the build machine's root
+#else
+    const char *full = "/dev/full";
+#endif
+    IsoImage image(testImage("basic.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    EXPECT_EQ(2, image.extractFile("README.TXT", full)); // buffered: the close fails
+    EXPECT_EQ(2, image.extractFile("filler.bin", full)); // the write itself fails
+}
+
+// Failures of the open: what the image answers, and the last-error value the selection page reads.
+TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
+    ScratchFolder scratch;
+    setFileSize(scratch / "small.iso", 2 * MiB);
+    IsoBuilder unsafe;
+    unsafe.directory(20, 20, {IsoBuilder::record(IsoBuilder::ucs2(u"\uFF5C"), 30, 1, false)});
+    unsafe.write(scratch / "unsafe.iso");
+    IsoBuilder version3;
+    version3.putAt(16, 7, "\x03");
+    version3.write(scratch / "version3.iso");
+    struct Case {
+        std::string path;
+        Common::u32 lastError;
+    } cases[] = {
+        {scratch / "missing.iso", 2}, // ERROR_FILE_NOT_FOUND and ENOENT alike: a platform failure
+        {scratch / "small.iso", 0},
+        {scratch / "unsafe.iso", 0},
+        {scratch / "version3.iso", 0},
+    };
+    for (const Case &c : cases) {
+        Common::Os::setLastError(1234);
+        IsoImage image(c.path.c_str());
+        EXPECT_EQ(c.lastError, Common::Os::lastError()) << c.path;
+        EXPECT_FALSE(image.isOpen()) << c.path;
+        EXPECT_FALSE(image.isFile("/")) << c.path;
+        EXPECT_TRUE(strings(image.listFolders("/")).empty()) << c.path;
+        EXPECT_TRUE(strings(image.listFiles("/")).empty()) << c.path;
+        EXPECT_EQ("missing", readOrMissing(image, "README.TXT")) << c.path;
+        EXPECT_EQ(1, image.extractFile("README.TXT", (scratch / "out").c_str())) << c.path;
+    }
+    EXPECT_FALSE(scratch.exists("out"));
+    IsoImage empty("");
+    EXPECT_FALSE(empty.isOpen());
+    EXPECT_NE(0u, Common::Os::lastError());
+}
+
+#ifdef _WIN32
+TEST(IsoImage, SharingViolationKeepsItsErrorAfterTheConstructor) {
+    ScratchFolder scratch;
+    std::string path = copyOfTestImage(scratch, "basic.iso");
+    HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    IsoImage image(path.c_str());
+    EXPECT_EQ(static_cast<Common::u32>(ERROR_SHARING_VIOLATION), Common::Os::lastError());
+    EXPECT_FALSE(image.isOpen());
+    CloseHandle(lock);
+}
+#endif
+
+TEST(IsoImage, AssignmentSharesTheReader) {
+    IsoImage kept("");
+    {
+        IsoImage chosen(testImage("basic.iso").c_str());
+        kept = chosen;
+        chosen = chosen;
+        EXPECT_TRUE(chosen.isFile("usb/usbcreator.xml"));
+    }
+    EXPECT_TRUE(kept.isOpen());
+    EXPECT_EQ("<cd_definition/>\n", readOrMissing(kept, "\\usb\\usbcreator.xml"));
+    IsoImage copy(kept);
+    kept = IsoImage("");
+    EXPECT_FALSE(kept.isOpen());
+    EXPECT_EQ("readme\n", readOrMissing(copy, "README.TXT"));
+}
+
+// Files of hundreds of MiB in a sparse crafted image: chunk boundaries and data past the end.
+class IsoImageChunks : public ::testing::Test {
+  protected:
+    struct File {
+        const char *name;
+        u64 pos;
+        u64 length;
+    };
+    static constexpr File files[] = {
+        {"aligned", 4 * MiB, 384 * MiB},         // one chunk
+        {"offset", 400 * MiB + 2048, 384 * MiB}, // 384 MiB - 2048, then 2048
+        {"plusone", 800 * MiB, 384 * MiB + 1},   // 384 MiB, then 1
+        {"truncated", 1200 * MiB, 8 * MiB},      // runs past the end of the image
+    };
+    static constexpr u64 ImageSize = 1204 * MiB;
+
+    static void SetUpTestSuite() {
+        scratch = new ScratchFolder();
+        IsoBuilder crafted;
+        std::vector<std::string> records;
+        for (const File &f : files) {
+            records.push_back(IsoBuilder::record(IsoBuilder::ucs2(f.name), std::uint32_t(f.pos / 2048),
+                                                 std::uint32_t(f.length), false));
+            // Markers at each end and on both sides of every window boundary inside the file.
+            crafted.put(f.pos, std::string("<") + f.name[0]);
+            if (f.pos + f.length <= ImageSize)
+                crafted.put(f.pos + f.length - 2, std::string(1, f.name[0]) + ">");
+        }
+        crafted.put(400 * MiB + 2048 + 384 * MiB - 2048 - 1, "|");
+        crafted.put(800 * MiB + 384 * MiB, "!");
+        crafted.directory(20, 20, records);
+        crafted.setSize(ImageSize);
+        crafted.write(*scratch / "big.iso");
+    }
+    static void TearDownTestSuite() {
+        delete scratch;
+        scratch = nullptr;
+    }
+
+    static ScratchFolder *scratch;
+};
+constexpr IsoImageChunks::File IsoImageChunks::files[];
+ScratchFolder *IsoImageChunks::scratch = nullptr;
+
+TEST_F(IsoImageChunks, ChunksEndAtWindowEnds) {
+    IsoImage image((*scratch / "big.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    struct Case {
+        const char *name;
+        std::vector<u64> chunks;
+        std::string lastBytes;
+    } cases[] = {
+        {"aligned", {384 * MiB}, "a>"},
+        {"offset", {384 * MiB - 2048, 2048}, "o>"},
+        {"plusone", {384 * MiB, 1}, "!"},
+    };
+    for (const Case &c : cases) {
+        Common::string chunk;
+        bool more = false;
+        ASSERT_TRUE(image.readFirstChunk(c.name, chunk, more)) << c.name;
+        std::vector<u64> sizes{chunk.length()};
+        EXPECT_EQ('<', chunk[0]) << c.name;
+        if (std::string(c.name) == "offset") {
+            EXPECT_EQ('|', chunk[chunk.length() - 1]);
+        }
+        while (more) {
+            chunk.clear();
+            more = image.readNextChunk(chunk);
+            sizes.push_back(chunk.length());
+        }
+        EXPECT_EQ(c.chunks, sizes) << c.name;
+        EXPECT_EQ(c.lastBytes, text(chunk).substr(chunk.length() - c.lastBytes.size())) << c.name;
+    }
+}
+
+TEST_F(IsoImageChunks, WholeReadCrossesWindows) {
+    IsoImage image((*scratch / "big.iso").c_str());
+    Common::string data;
+    ASSERT_TRUE(image.readFile("offset", data));
+    ASSERT_EQ(384 * MiB, data.length());
+    EXPECT_EQ('<', data[0]);
+    EXPECT_EQ('|', data[384 * MiB - 2048 - 1]);
+    EXPECT_EQ('>', data[384 * MiB - 1]);
+}
+
+TEST_F(IsoImageChunks, DataPastTheEndIsRefused) {
+    IsoImage image((*scratch / "big.iso").c_str());
+    EXPECT_TRUE(image.isFile("truncated"));
+    Common::string data("untouched");
+    EXPECT_FALSE(image.readFile("truncated", data));
+    EXPECT_EQ(Common::string("untouched"), data);
+    Common::string chunk;
+    bool more = false;
+    EXPECT_FALSE(image.readFirstChunk("truncated", chunk, more));
+    ScratchFolder out;
+    EXPECT_EQ(1, image.extractFile("truncated", (out / "t").c_str()));
+    EXPECT_FALSE(out.exists("t"));
+}
+
+} // namespace

@@ -1,0 +1,21 @@
+// A stand-in boot-loader installer: "syslinux.exe -fma X:" writes X:\ldlinux.sys holding its command line.
+#include "doubles/TestKey.h"
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char **argv) {
+    if (argc != 3 || std::strcmp(argv[1], "-fma") != 0 || std::strlen(argv[2]) != 2 || argv[2][1] != ':')
+        return 2;
+    wchar_t root[] = L"?:\\";
+    root[0] = static_cast<wchar_t>(argv[2][0]);
+    if (!IsTestKeyRoot(root))
+        return 3;
+    char path[] = "?:\\ldlinux.sys";
+    path[0] = argv[2][0];
+    FILE *out = std::fopen(path, "wb");
+    if (!out)
+        return 4;
+    std::fputs(GetCommandLineA(), out);
+    return std::fclose(out) == 0 ? 0 : 4;
+}

@@ -1,0 +1,10 @@
+// Which locale the suite runs under: on Windows ctest runs the *Locale.* tests again with LC_ALL set.
+#pragma once
+
+#include <string>
+
+// The value of LC_ALL that Wine was started with, empty when none.
+std::string RunLocale();
+
+// The language code that run stands for: "ja" for ja_JP.UTF-8, "fr" for fr_FR.UTF-8, "en" otherwise.
+std::string RunLanguage();
