@@ -79,6 +79,17 @@ TEST(FileDialogTest, ReturnsTheChosenFullPathAndShowsTheFilter) {
     EXPECT_EQ(answer.filter(), "*.iso");
 }
 
+TEST(FileDialogTest, HandsTheHostItsOwnFormsOfFilterAndExtension) {
+    CFileDialog dialog(TRUE, ".iso", nullptr, kOpenImageFlags, "Images|*.iso|All|*.*||");
+    // The host wants NUL separators ending in a double NUL, and the extension without its dot
+    // (with the dot, a typed "disc" would become "disc..iso").
+    const char expected[] = "Images\0*.iso\0All\0*.*\0\0";
+    EXPECT_EQ(std::string(dialog.m_ofn.lpstrFilter, sizeof(expected)),
+              std::string(expected, sizeof(expected)));
+    EXPECT_STREQ(dialog.m_ofn.lpstrDefExt, "iso");
+    EXPECT_EQ(dialog.m_ofn.Flags & kOpenImageFlags, kOpenImageFlags);
+}
+
 TEST(FileDialogTest, CancelLeavesNoPath) {
     CFileDialog dialog(TRUE, ".iso", nullptr, kOpenImageFlags, "*.iso|*.iso||");
     DialogAnswerer answer(nullptr);
