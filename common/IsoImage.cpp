@@ -1,4 +1,4 @@
-// An ISO-9660 image: path index, whole-file reads and chunked extraction to disk.
+// An ISO-9660 image: path index, whole-file reads, chunked extraction to disk and the copy command.
 #include "common/IsoImage.h"
 
 #include "common/os/FileStream.h"
@@ -10,8 +10,10 @@ namespace Common {
 
 namespace {
 
-// Every pair of sep becomes one, in one left-to-right pass: a run of n becomes ceil(n / 2).
-string halvePairs(const string &path, char sep) {
+// Every pair of forward slashes becomes one, in one left-to-right pass: a run of n becomes
+// ceil(n / 2), as with backslashes on disk.
+string collapseSlashes(const string &path) {
+    const char sep = '/';
     string out;
     u64 start = 0;
     for (u64 i = 0; i < path.length(); ++i) {
@@ -71,13 +73,13 @@ void IsoImage::copyFrom(const IsoImage &other) {
 }
 
 string IsoImage::normaliseImagePath(string path) {
-    string p = halvePairs(slashesForward(path), '/');
+    string p = collapseSlashes(slashesForward(path));
     if (!p.empty() && p[0] == '/')
         p = p.substr(1);
     return p;
 }
 
-string IsoImage::normaliseDestinationPath(string path) { return halvePairs(path, '\\'); }
+string IsoImage::normaliseDestinationPath(string path) { return Filesystem::collapseBackslashes(path); }
 
 void IsoImage::indexPaths(const string &prefix, const IsoTreeNode &node) {
     bool folder = node.record.isDirectory();
@@ -200,16 +202,16 @@ bool IsoImage::readNextChunk(string &chunk) {
     return false;
 }
 
-u8 IsoImage::extractFile(string imagePath, string destination) {
+Filesystem::CopyResult IsoImage::extractFile(string imagePath, string destination) {
     imagePath = normaliseImagePath(imagePath);
     destination = normaliseDestinationPath(destination);
     string chunk;
     bool more = false;
     if (!readFirstChunk(imagePath, chunk, more))
-        return 1;
+        return Filesystem::CopySourceUnreadable;
     std::FILE *file = Os::openFile(destination.c_str(), "ab");
     if (!file)
-        return 2;
+        return Filesystem::CopyDestinationUnwritable;
     // A failed write (a full key) must stop the copy, not pass for success.
     bool written = writeAll(file, chunk);
     while (written && more) {
@@ -225,8 +227,8 @@ u8 IsoImage::extractFile(string imagePath, string destination) {
     if (verbose)
         std::printf("File:\t%s\n", imagePath.c_str());
     if (chunkFailed)
-        return 1;
-    return written && flushed && closed ? 0 : 2;
+        return Filesystem::CopySourceUnreadable;
+    return written && flushed && closed ? Filesystem::CopySucceeded : Filesystem::CopyDestinationUnwritable;
 }
 
 string IsoImage::getVolumeLabel() const {
@@ -246,6 +248,84 @@ string IsoImage::getVolumeLabel() const {
     while (n > 0 && (label[n - 1] == ' ' || label[n - 1] == '\0'))
         --n;
     return string(label, n);
+}
+
+// The copy command.
+
+Filesystem::CopyResult IsoImage::copy(string source, string destination) {
+    const IsoTreeNode *node = findNode(source);
+    Filesystem::WildcardPattern pattern;
+    bool sourceIsPattern = Filesystem::parseWildcard(source, pattern);
+    bool toFolder = Filesystem::isDirectory(destination);
+    bool toFile = !toFolder && Filesystem::fileExists(destination);
+    Filesystem::WildcardPattern unused;
+    if (Filesystem::parseWildcard(destination, unused))
+        return Filesystem::CopyDestinationIsPattern;
+
+    if (sourceIsPattern) {
+        if (!toFolder)
+            return Filesystem::CopyPatternWithoutFolder;
+        string folder = slashesForward(source);
+        folder = folder.substr(0, folder.rfind("/") + 1);
+        Filesystem::appendTrailingBackslash(folder);
+        Filesystem::appendTrailingBackslash(destination);
+        return copyFolder(normaliseImagePath(folder), normaliseDestinationPath(destination), true, pattern);
+    }
+
+    if (!node)
+        return Filesystem::CopySourceMissing;
+
+    if (node->record.isDirectory()) {
+        if (toFolder)
+            return copyFolder(source, destination, false, Filesystem::WildcardPattern());
+        if (toFile)
+            return Filesystem::CopyFolderOntoFile;
+        Filesystem::appendTrailingBackslash(source);
+        Filesystem::appendTrailingBackslash(destination);
+        source = normaliseImagePath(source);
+        destination = normaliseDestinationPath(destination);
+        if (!Filesystem::createDirectoryTree(destination))
+            return Filesystem::CopyFolderNotMade;
+        return copyFolder(source, destination, false, Filesystem::WildcardPattern());
+    }
+
+    if (toFolder) {
+        Filesystem::appendTrailingBackslash(destination);
+        string path = collapseSlashes(slashesForward(source));
+        u64 slash = path.rfind("/");
+        destination += slash == string::npos ? path : path.substr(slash + 1);
+    }
+    return extractFile(source, destination);
+}
+
+Filesystem::CopyResult IsoImage::copyFolder(string source, string destination, const bool &usePattern,
+                                            const Filesystem::WildcardPattern &pattern) {
+    Filesystem::appendTrailingBackslash(source);
+    Filesystem::appendTrailingBackslash(destination);
+    source = normaliseImagePath(source);
+    destination = normaliseDestinationPath(destination);
+    Filesystem::CopyResult result = Filesystem::CopySucceeded;
+    // Folders first, then files; the first failure stops every later folder and file.
+    for (const string &name : listFolders(source)) {
+        if (usePattern && !Filesystem::matchesWildcard(name, pattern))
+            continue;
+        if (verbose)
+            std::printf("Folder:\t%s\n", (source + name).c_str());
+        if (result != Filesystem::CopySucceeded)
+            continue;
+        if (!Filesystem::createDirectoryTree(destination + name))
+            result = Filesystem::CopyFolderNotMade;
+        else
+            result = copyFolder(source + name, destination + name, false, Filesystem::WildcardPattern());
+    }
+    for (const string &name : listFiles(source)) {
+        if (usePattern && !Filesystem::matchesWildcard(name, pattern))
+            continue;
+        if (result != Filesystem::CopySucceeded)
+            continue;
+        result = extractFile(source + name, destination + name);
+    }
+    return result;
 }
 
 } // namespace Common

@@ -2,6 +2,8 @@
 // reader's tree, whole-file reads, chunked extraction to disk, and the copy command.
 #pragma once
 
+#include "common/CopyResult.h"
+#include "common/Filesystem.h"
 #include "common/IsoReader.h"
 #include "common/List.h"
 #include "common/Map.h"
@@ -31,11 +33,18 @@ class IsoImage {
     list<string> listFiles(string path);
     bool readFirstChunk(const string &path, string &chunk, bool &more);
     bool readNextChunk(string &chunk);
-    // 0, or 1 when the file is not in the image or cannot be read, or 2 when the destination cannot
-    // be opened or written.
-    u8 extractFile(string imagePath, string destination);
+    // CopySucceeded; CopySourceUnreadable when the file is not in the image or cannot be read;
+    // CopyDestinationUnwritable when the destination cannot be opened or written.
+    Filesystem::CopyResult extractFile(string imagePath, string destination);
     // The chosen descriptor's volume identifier without its trailing blanks.
     string getVolumeLabel() const;
+
+    // Copies out of the image onto disk: a file, a folder's whole tree, or the top-level entries of
+    // a folder that match a star pattern ("\\folder\\*.cfg"). The first failure stops the copy and
+    // is its result; what was made before it stays.
+    Filesystem::CopyResult copy(string source, string destination);
+    Filesystem::CopyResult copyFolder(string source, string destination, const bool &usePattern,
+                                      const Filesystem::WildcardPattern &pattern);
 
     // Progress lines on standard output; nothing in the program turns it on.
     u8 verbose;

@@ -157,6 +157,24 @@ TEST(ZelXMLReader, ShiftJisSingleBytes) {
     EXPECT_EQ(5u, Loaded(decl + "<n>\x01</n>").result);
 }
 
+TEST(ZelXMLReader, ShiftJisByteMapAtEachRangeBoundary) {
+    XML_Encoding info = {};
+    EXPECT_EQ(0, CZelXMLReader::ShiftJisEncodingHandler(nullptr, "EUC-JP", &info));
+    ASSERT_EQ(1, CZelXMLReader::ShiftJisEncodingHandler(nullptr, "sHiFt_JiS", &info));
+    EXPECT_EQ(&CZelXMLReader::ConvertShiftJisChar, info.convert);
+    EXPECT_EQ(nullptr, info.data);
+    EXPECT_EQ(nullptr, info.release);
+    struct Range {
+        int first, last, firstValue; // firstValue -1 or -2 for the whole range, else rising with b
+    } ranges[] = {
+        {0x00, 0x08, -1}, {0x09, 0x0F, 0x09},   {0x10, 0x1F, -1}, {0x20, 0x7F, 0x20},
+        {0x80, 0x9F, -2}, {0xA0, 0xDF, 0xFF60}, {0xE0, 0xFE, -2}, {0xFF, 0xFF, -1},
+    };
+    for (const Range &r : ranges)
+        for (int b = r.first; b <= r.last; ++b)
+            EXPECT_EQ(r.firstValue < 0 ? r.firstValue : r.firstValue + (b - r.first), info.map[b]) << b;
+}
+
 // Run once in the default locale and, on Windows, once each under LC_ALL=ja_JP.UTF-8 and
 // fr_FR.UTF-8: the two-byte characters follow the code page of the user's locale.
 TEST(ZelXMLReaderLocale, ShiftJisTwoByteCharacters) {

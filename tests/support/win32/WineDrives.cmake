@@ -19,14 +19,10 @@ function(orvella_add_drive_tests name)
         set_tests_properties(wine_drives_teardown PROPERTIES FIXTURES_CLEANUP wine_drives RESOURCE_LOCK wine_drives)
     endif()
 
-    add_executable(${name} ${arg_SOURCES})
-    target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gmock GTest::gtest_main)
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    # The tests share the two letters, so they take turns.
+    orvella_add_test(${name} SOURCES ${arg_SOURCES} LIBS ${arg_LIBS}
+                     PROPERTIES ENVIRONMENT ORVELLA_WINEPREFIX=${ORVELLA_DRIVES_PREFIX}
+                                FIXTURES_REQUIRED wine_drives RESOURCE_LOCK wine_drives)
     target_compile_definitions(${name} PRIVATE ORVELLA_CDROM_LETTER='${ORVELLA_CDROM_LETTER}'
         ORVELLA_REMOVABLE_LETTER='${ORVELLA_REMOVABLE_LETTER}' ORVELLA_CDROM_LABEL="${ORVELLA_CDROM_LABEL}")
-    # The tests share the two letters, so they take turns.
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
-                         PROPERTIES ENVIRONMENT ORVELLA_WINEPREFIX=${ORVELLA_DRIVES_PREFIX}
-                                    FIXTURES_REQUIRED wine_drives RESOURCE_LOCK wine_drives)
 endfunction()

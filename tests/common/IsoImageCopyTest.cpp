@@ -1,0 +1,114 @@
+// The image copy command: files, folder trees and star patterns out of an image onto disk.
+#include "TestImages.h"
+#include "common/IsoImage.h"
+
+#include <gtest/gtest.h>
+
+using Common::IsoImage;
+namespace Fs = Common::Filesystem;
+
+namespace {
+
+class IsoImageCopy : public ::testing::Test {
+  protected:
+    IsoImageCopy() : image(testImage("basic.iso").c_str()) {}
+
+    // A disk path below the scratch folder, in the Windows syntax the command takes.
+    std::string disk(const std::string &relative = "") const {
+        std::string p = scratch / relative;
+        for (char &c : p)
+            if (c == '/')
+                c = '\\';
+        return p;
+    }
+    Fs::CopyResult copy(const std::string &source, const std::string &destination) {
+        return image.copy(source.c_str(), destination.c_str());
+    }
+
+    ScratchFolder scratch;
+    IsoImage image;
+};
+
+TEST_F(IsoImageCopy, WholeImageIntoAnExistingOrANewFolder) {
+    ASSERT_TRUE(image.isOpen());
+    for (const char *into : {"", "multi\\"}) {
+        std::string root = disk() + "\\" + into;
+        ASSERT_EQ(Fs::CopySucceeded, copy("/", root)) << into;
+        std::string base = std::string(into);
+        EXPECT_EQ("<cd_definition/>\n", scratch.read(base + "usb/usbcreator.xml")) << into;
+        EXPECT_EQ("deep\n", scratch.read(base + "docs/deep/alpha/beta/gamma/file.txt")) << into;
+        EXPECT_EQ("inner\n", scratch.read(base + "isolinux/sub.cfg/inner.txt")) << into;
+        EXPECT_EQ("readme\n", scratch.read(base + "README.TXT")) << into;
+        EXPECT_TRUE(scratch.exists(base + "emptydir")) << into;
+        EXPECT_TRUE(scratch.exists(base + "empty.txt")) << into;
+        EXPECT_EQ(2688895u, scratch.read(base + "filler.bin").size()) << into;
+    }
+}
+
+TEST_F(IsoImageCopy, OneFileIntoAFolderOrOntoAFile) {
+    EXPECT_EQ(Fs::CopySucceeded, copy("usb/usbcreator.xml", disk() + "\\"));
+    EXPECT_EQ("<cd_definition/>\n", scratch.read("usbcreator.xml"));
+    EXPECT_EQ(Fs::CopySucceeded, copy("\\usb\\\\usbcreator.xml", disk("def.xml")));
+    EXPECT_EQ(Fs::CopySucceeded, copy("usb/usbcreator.xml", disk("def.xml")));
+    EXPECT_EQ("<cd_definition/>\n<cd_definition/>\n", scratch.read("def.xml"));
+}
+
+TEST_F(IsoImageCopy, StarPatternSelectsTopLevelEntries) {
+    scratch.write("boot/keep.txt", "kept");
+    EXPECT_EQ(Fs::CopySucceeded, copy("\\isolinux\\*.cfg", disk("boot")));
+    EXPECT_EQ("default linux\n", scratch.read("boot/isolinux.cfg"));
+    EXPECT_EQ("menu\n", scratch.read("boot/syslinux.cfg"));
+    EXPECT_EQ("inner\n", scratch.read("boot/sub.cfg/inner.txt")); // a matching folder comes whole
+    EXPECT_FALSE(scratch.exists("boot/notes.txt"));
+    EXPECT_FALSE(scratch.exists("boot/isolinux.bin"));
+    EXPECT_EQ("kept", scratch.read("boot/keep.txt"));
+}
+
+TEST_F(IsoImageCopy, RefusalsChangeNothing) {
+    scratch.write("x.txt", "x");
+    struct Case {
+        const char *source;
+        std::string destination;
+        Fs::CopyResult result;
+    } cases[] = {
+        {"usb", disk("x.txt"), Fs::CopyFolderOntoFile},
+        {"\\isolinux\\*.cfg", disk("nothere"), Fs::CopyPatternWithoutFolder},
+        {"usb/usbcreator.xml", disk("out\\*.txt"), Fs::CopyDestinationIsPattern},
+        {"\\isolinux\\*.cfg", disk("out\\*.txt"), Fs::CopyDestinationIsPattern},
+        {"isolinux/*.cfg", disk("new"), Fs::CopySourceMissing}, // no backslash: no pattern
+        {"nosuchdir", disk("new"), Fs::CopySourceMissing},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.result, copy(c.source, c.destination)) << c.source << " to " << c.destination;
+    EXPECT_EQ("x", scratch.read("x.txt"));
+    EXPECT_FALSE(scratch.exists("nothere"));
+    EXPECT_FALSE(scratch.exists("out"));
+    EXPECT_FALSE(scratch.exists("new"));
+}
+
+TEST_F(IsoImageCopy, FirstFailureStopsTheWholeCopy) {
+    // Folders come in directory order (docs, emptydir, isolinux, usb), then the top-level files.
+    struct Case {
+        const char *blocker; // a folder where a file must go, or a file where a folder must go
+        bool blockerIsFolder;
+        Fs::CopyResult result;
+        const char *made;
+        const char *notMade;
+    } cases[] = {
+        {"docs/deep/alpha/beta/gamma/file.txt", true, Fs::CopyDestinationUnwritable, "docs/deep", "emptydir"},
+        {"isolinux", false, Fs::CopyFolderNotMade, "emptydir", "usb"},
+    };
+    for (const Case &c : cases) {
+        ScratchFolder into;
+        if (c.blockerIsFolder)
+            into.write(std::string(c.blocker) + "/placeholder", "");
+        else
+            into.write(c.blocker, "");
+        EXPECT_EQ(c.result, image.copy("/", into.path().c_str())) << c.blocker;
+        EXPECT_TRUE(into.exists(c.made)) << c.blocker;
+        EXPECT_FALSE(into.exists(c.notMade)) << c.blocker;
+        EXPECT_FALSE(into.exists("README.TXT")) << c.blocker;
+    }
+}
+
+} // namespace
