@@ -5,6 +5,7 @@
 #include "common/Types.h"
 #include "framework/PropertySheet.h"
 #include "keybuilder/DeviceManager.h"
+#include "keybuilder/MediaDefinition.h"
 #include "wizard/CompletePage.h"
 #include "wizard/EulaPage.h"
 #include "wizard/FindKeyPage.h"
@@ -56,4 +57,5 @@ class CWizard97 : public CPropertySheet {
     Common::u32 m_bTaskChosen;
     Common::u32 m_nTask;
     CDeviceManager m_deviceManager;
+    CMediaDefinition m_mediaDefinition;
 };
