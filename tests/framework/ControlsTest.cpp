@@ -120,6 +120,11 @@ TEST_F(ControlsTest, SortedComboKeepsLetterOrderWhateverTheOrderOfAdding) {
         combo.GetLBText(i, text);
         EXPECT_STREQ(text, expected[i]);
     }
+    CString third;
+    combo.GetLBText(2, third);
+    EXPECT_EQ(third, "F: (2000 MB)");
+    combo.GetLBText(3, third);
+    EXPECT_TRUE(third.IsEmpty()) << "past the end";
     EXPECT_EQ(combo.SetCurSel(2), 2);
     EXPECT_EQ(combo.GetCurSel(), 2);
     for (int i = combo.GetCount() - 1; i >= 0; --i)

@@ -75,7 +75,7 @@ TEST(FileDialogTest, ReturnsTheChosenFullPathAndShowsTheFilter) {
     dialog.m_ofn.lpstrInitialDir = folder.path().c_str();
     DialogAnswerer answer((folder / "disc.iso").c_str());
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(dialog.GetPathName(), folder / "disc.iso");
+    EXPECT_EQ(std::string(dialog.GetPathName()), folder / "disc.iso");
     EXPECT_EQ(answer.filter(), "*.iso");
 }
 
@@ -94,7 +94,7 @@ TEST(FileDialogTest, CancelLeavesNoPath) {
     CFileDialog dialog(TRUE, ".iso", nullptr, kOpenImageFlags, "*.iso|*.iso||");
     DialogAnswerer answer(nullptr);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(dialog.GetPathName(), "");
+    EXPECT_TRUE(dialog.GetPathName().IsEmpty());
 }
 
 } // namespace
