@@ -21,8 +21,9 @@ convert -size 160x48 xc:'#2868c8' \
     -fill '#1c3c78' -draw 'circle 128,24 132,24' \
     -type TrueColor BMP3:banner-right.bmp
 
-# Welcome page: fills the page; the control centres it on its corner colour.
-convert -size 480x326 gradient:'#f4f8ff'-'#9cbce8' \
+# Welcome page: fills the page. The control centres it and fills the rest with its corner colour,
+# so the background is one colour: pages laid out in a larger font show no seam.
+convert -size 480x326 xc:'#dce8f8' \
     -fill '#1c3c78' -font "$font" -pointsize 34 -annotate +36+86 'Orvella 2.0' \
     -fill '#1c3c78' -font "$plain" -pointsize 15 -annotate +38+118 'Bootable USB keys from CD/DVD and ISO images' \
     -fill '#d0d4dc' -stroke '#606870' -strokewidth 2 -draw 'circle 130,228 130,172' \
