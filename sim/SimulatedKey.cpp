@@ -6,6 +6,8 @@
 //   ORVELLA_SIM_KEY_MB     the key's size in MB
 //   ORVELLA_SIM_CDROM      the CD/DVD letter whose space the table answers
 //   ORVELLA_SIM_SPACE      "table": the table answers both letters' space; else the real call does
+//   ORVELLA_SIM_FORMAT     "fail": the test format library reports a failed format
+#include "doubles/TestKey.h"
 #include "platform/SystemCalls.h"
 #include "wizard/OrvellaApp.h"
 
@@ -180,6 +182,16 @@ bool startSimulation(std::string &problem) {
     sys.CreateFileA = createFile;
     sys.DeviceIoControl = deviceIoControl;
     sys.GetDiskFreeSpaceExA = diskFreeSpace;
+    if (environment("ORVELLA_SIM_FORMAT") == "fail") {
+        // The program loads the same library later and finds it told already.
+        auto tell = reinterpret_cast<SetFormatOutcomeFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA("fmifs.dll"), kSetFormatOutcome)));
+        if (!tell) {
+            problem = "The test format library is not beside the program.";
+            return false;
+        }
+        tell(FormatOutcome::Fail);
+    }
     if (!listUsbDisk() || !redefineKeyLetter()) {
         problem = "The simulated USB disk could not be set up.";
         return false;

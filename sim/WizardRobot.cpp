@@ -1,11 +1,14 @@
 // orvella-robot.exe: starts the simulated program beside itself and walks its wizard as a user
 // would, from outside the program: it presses the sheet's buttons, clicks the pages' controls,
-// answers every message box with its default button and pictures each page as it comes.
-//   orvella-robot WALK PICTURES [IMAGE]
-//   WALK: create-image (first task, IMAGE as source), create-drive (first task, the CD/DVD letter
-//   in ORVELLA_SIM_CDROM as source), add-image (second task, IMAGE as source).
-// Prints each page, each box's text, and the program's exit status; exits with that status, or 3
-// when the walk got stuck.
+// answers every message box and pictures each page as it comes.
+//   orvella-robot create|add PICTURES (--image PATH | --drive) [--try CHOICE]... [--stop-after-tries]
+//                 [--cancel-copy no|yes]...
+// The CD/DVD letter and the key's letter come from ORVELLA_SIM_CDROM and ORVELLA_SIM_KEY. Each
+// --try makes one choice on the select-media page and presses Next, where a refusal is expected:
+// "image:PATH" (PATH may be empty), "drive", "no-drive" (drive chosen, no item selected),
+// "no-key" (the walk's source, no key selected). Each --cancel-copy presses Cancel once while the
+// disc is being copied and gives that answer to the question. Boxes are otherwise answered with
+// their first button. Prints each page and box; exits with the program's status, 3 when stuck.
 #include "resources/resource.h"
 #include "support/win32/WindowPicture.h"
 
@@ -28,20 +31,26 @@ const UINT kPageOrder[] = {IDD_SPLASH,   IDD_EULA,   IDD_TASK,    IDD_INSERT_MED
 // The build of a big image takes a while under Wine; the other pages answer within a second.
 constexpr DWORD kPageTimeoutMs = 60000;
 constexpr DWORD kBuildTimeoutMs = 600000;
+// The wizard sheet's own Next button.
+constexpr int kSheetNextButton = 0x3024;
 
 struct Walk {
-    std::string name;
     bool addTask = false;
     bool fromImage = false;
     std::string image;
     char cdrom = 0;
     char key = 0;
     std::string pictures;
+    std::vector<std::string> tries;
+    bool stopAfterTries = false;
+    std::vector<int> cancelAnswers;
 };
 
 DWORD programId = 0;
 HANDLE program = nullptr;
 int boxCount = 0;
+// The answer for the next box that asks a question; 0 gives its first button.
+int pendingAnswer = 0;
 
 std::string utf8(const std::wstring &text) {
     int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -125,6 +134,10 @@ void answerBoxes(const Walk &walk, HWND sheet) {
         std::fflush(stdout);
         picture(walk, box, "box" + std::to_string(++boxCount));
         int button = GetDlgItem(box, IDOK) ? IDOK : IDYES;
+        if (pendingAnswer && GetDlgItem(box, pendingAnswer)) {
+            button = pendingAnswer;
+            pendingAnswer = 0;
+        }
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
         settle(300);
@@ -180,6 +193,36 @@ void press(HWND sheet, int button) {
     settle(200);
 }
 
+void chooseImage(HWND page, const std::string &path) {
+    click(page, IDC_ISO_FILE_RADIO);
+    SendMessageA(GetDlgItem(page, IDC_ISO_PATH), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void unselect(HWND page, int control) {
+    HWND combo = GetDlgItem(page, control);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+// One choice on the select-media page (see the usage above).
+void choose(const Walk &walk, HWND page, const std::string &choice) {
+    if (choice.compare(0, 6, "image:") == 0) {
+        chooseImage(page, choice.substr(6));
+    } else if (choice == "drive" || choice == "no-drive") {
+        click(page, IDC_CD_DRIVE_RADIO);
+        if (choice == "drive")
+            pickLetter(page, IDC_SOURCE_COMBO, walk.cdrom);
+        else
+            unselect(page, IDC_SOURCE_COMBO);
+    }
+    if (choice == "no-key") {
+        choose(walk, page, walk.fromImage ? "image:" + walk.image : "drive");
+        unselect(page, IDC_TARGET_COMBO);
+    } else {
+        pickLetter(page, IDC_TARGET_COMBO, walk.key);
+    }
+}
+
 // What the user does on each page before going on.
 void fillPage(const Walk &walk, HWND sheet, UINT id) {
     HWND page = currentPage(sheet);
@@ -191,15 +234,7 @@ void fillPage(const Walk &walk, HWND sheet, UINT id) {
         click(page, walk.addTask ? IDC_TASK_ADD : IDC_TASK_CREATE);
         break;
     case IDD_FIND_KEY:
-        if (walk.fromImage) {
-            click(page, IDC_ISO_FILE_RADIO);
-            SendMessageA(GetDlgItem(page, IDC_ISO_PATH), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(walk.image.c_str()));
-        } else {
-            click(page, IDC_CD_DRIVE_RADIO);
-            pickLetter(page, IDC_SOURCE_COMBO, walk.cdrom);
-        }
-        pickLetter(page, IDC_TARGET_COMBO, walk.key);
+        choose(walk, page, walk.fromImage ? "image:" + walk.image : "drive");
         break;
     default:
         break;
@@ -230,24 +265,116 @@ char letterOf(const char *name) {
     return value && *value ? static_cast<char>(toupper(static_cast<unsigned char>(*value))) : 0;
 }
 
+bool parse(int argc, char **argv, Walk &walk) {
+    if (argc < 3 || (std::strcmp(argv[1], "create") != 0 && std::strcmp(argv[1], "add") != 0))
+        return false;
+    walk.addTask = std::strcmp(argv[1], "add") == 0;
+    walk.pictures = argv[2];
+    bool sourced = false;
+    for (int i = 3; i < argc; ++i) {
+        std::string option = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (option == "--image" && hasValue) {
+            walk.fromImage = sourced = true;
+            walk.image = argv[++i];
+        } else if (option == "--drive") {
+            sourced = true;
+        } else if (option == "--try" && hasValue) {
+            walk.tries.push_back(argv[++i]);
+        } else if (option == "--stop-after-tries") {
+            walk.stopAfterTries = true;
+        } else if (option == "--cancel-copy" && hasValue) {
+            std::string answer = argv[++i];
+            if (answer != "yes" && answer != "no")
+                return false;
+            walk.cancelAnswers.push_back(answer == "yes" ? IDYES : IDNO);
+        } else {
+            return false;
+        }
+    }
+    walk.cdrom = letterOf("ORVELLA_SIM_CDROM");
+    walk.key = letterOf("ORVELLA_SIM_KEY");
+    return sourced && walk.key && (walk.fromImage || walk.cdrom);
+}
+
+// Each refused choice leaves the page where it is.
+bool tryChoices(const Walk &walk, HWND &sheet) {
+    for (const std::string &choice : walk.tries) {
+        std::printf("try %s\n", choice.c_str());
+        std::fflush(stdout);
+        choose(walk, currentPage(sheet), choice);
+        int before = boxCount;
+        press(sheet, PSBTN_NEXT);
+        DWORD start = GetTickCount();
+        while (boxCount == before && GetTickCount() - start < kPageTimeoutMs && !programEnded()) {
+            answerBoxes(walk, sheet);
+            settle(50);
+        }
+        settle(300);
+        answerBoxes(walk, sheet);
+        if (pageId(sheet) != IDD_FIND_KEY) {
+            std::printf("the choice was not refused: now on page %u\n", pageId(sheet));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The build has begun (a status shows, Next is off) and Cancel is on again: the disc is being copied.
+bool copying(HWND sheet) {
+    HWND page = currentPage(sheet);
+    return pageId(sheet) == IDD_FORMAT && IsWindowEnabled(GetDlgItem(sheet, IDCANCEL)) &&
+           !IsWindowEnabled(GetDlgItem(sheet, kSheetNextButton)) &&
+           !windowText(GetDlgItem(page, IDC_STATUS_LINE)).empty();
+}
+
+// The page with its animation, when the copy is caught running; a quick copy is over before that.
+void pictureCopy(const Walk &walk, HWND sheet) {
+    DWORD start = GetTickCount();
+    while (!copying(sheet) && pageId(sheet) == IDD_FORMAT && GetTickCount() - start < kBuildTimeoutMs &&
+           !programEnded()) {
+        answerBoxes(walk, sheet);
+        settle(20);
+    }
+    if (copying(sheet))
+        picture(walk, sheet, std::to_string(IDD_FORMAT) + "-copy");
+}
+
+// Cancels the copy once per answer; false when the copy could not be caught running.
+bool cancelCopy(const Walk &walk, HWND &sheet) {
+    for (int answer : walk.cancelAnswers) {
+        DWORD start = GetTickCount();
+        while (!copying(sheet) && GetTickCount() - start < kBuildTimeoutMs && !programEnded()) {
+            answerBoxes(walk, sheet);
+            settle(20);
+        }
+        if (!copying(sheet)) {
+            std::printf("the copy was not caught running\n");
+            return false;
+        }
+        std::printf("cancel, answering %s\n", answer == IDYES ? "yes" : "no");
+        std::fflush(stdout);
+        int before = boxCount;
+        pendingAnswer = answer;
+        press(sheet, PSBTN_CANCEL);
+        while (boxCount == before && GetTickCount() - start < kBuildTimeoutMs && !programEnded()) {
+            answerBoxes(walk, sheet);
+            settle(20);
+        }
+        pendingAnswer = 0;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     Walk walk;
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: orvella-robot create-image|create-drive|add-image PICTURES [IMAGE]\n");
-        return 2;
-    }
-    walk.name = argv[1];
-    walk.pictures = argv[2];
-    walk.addTask = walk.name == "add-image";
-    walk.fromImage = walk.name != "create-drive";
-    walk.image = argc > 3 ? argv[3] : "";
-    walk.cdrom = letterOf("ORVELLA_SIM_CDROM");
-    walk.key = letterOf("ORVELLA_SIM_KEY");
-    if ((walk.fromImage && walk.image.empty()) || (!walk.fromImage && !walk.cdrom) || !walk.key) {
+    if (!parse(argc, argv, walk)) {
         std::fprintf(stderr,
-                     "orvella-robot: the walk needs its image, ORVELLA_SIM_CDROM and ORVELLA_SIM_KEY\n");
+                     "usage: orvella-robot create|add PICTURES (--image PATH | --drive) [--try CHOICE]... "
+                     "[--stop-after-tries] [--cancel-copy no|yes]...\n"
+                     "with ORVELLA_SIM_KEY (and ORVELLA_SIM_CDROM for a drive) set\n");
         return 2;
     }
     if (!startProgram()) {
@@ -260,18 +387,35 @@ int main(int argc, char **argv) {
     for (UINT id : kPageOrder) {
         DWORD timeout = id == IDD_COMPLETE ? kBuildTimeoutMs : kPageTimeoutMs;
         if (!waitForPage(walk, sheet, id, timeout)) {
-            std::printf("page %u did not come (now on %u)\n", id,
-                        sheet && IsWindow(sheet) ? pageId(sheet) : 0);
-            stuck = true;
+            // A walk that ends the program on purpose has no page left to wait for.
+            stuck = walk.cancelAnswers.empty() || walk.cancelAnswers.back() != IDYES;
+            if (stuck)
+                std::printf("page %u did not come (now on %u)\n", id,
+                            sheet && IsWindow(sheet) ? pageId(sheet) : 0);
             break;
         }
         std::printf("page %u\n", id);
         std::fflush(stdout);
+        if (id == IDD_FIND_KEY && !walk.tries.empty()) {
+            if (!tryChoices(walk, sheet)) {
+                stuck = true;
+                break;
+            }
+            if (walk.stopAfterTries) {
+                press(sheet, PSBTN_CANCEL);
+                break;
+            }
+        }
         fillPage(walk, sheet, id);
         picture(walk, sheet, std::to_string(id));
         press(sheet, id == IDD_COMPLETE ? PSBTN_FINISH : PSBTN_NEXT);
+        if (id == IDD_FORMAT && !walk.cancelAnswers.empty() && !cancelCopy(walk, sheet)) {
+            stuck = true;
+            break;
+        }
+        if (id == IDD_FORMAT && walk.cancelAnswers.empty())
+            pictureCopy(walk, sheet);
     }
-
     // The program ends by itself after Finish (or a fatal message); a stuck walk ends it here.
     DWORD start = GetTickCount();
     while (!programEnded() && GetTickCount() - start < (stuck ? 2000u : kPageTimeoutMs)) {
