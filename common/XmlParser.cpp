@@ -176,12 +176,15 @@ string XmlParser::readTagName(const string &t, u64 &pos) {
 XmlElement::AttributeMap XmlParser::readAttributes(const string &t, u64 &pos) {
     skipBlanks(t, pos);
     XmlElement::AttributeMap attributes;
+    u64 held = 0;
     while (pos < t.length()) {
         if (t[pos] == '>' || t[pos] == '/') {
             ++pos;
             break;
         }
-        attributes.insert(readAttribute(t, pos));
+        const pair<string, string> attribute = readAttribute(t, pos);
+        if (held < maxAttributesPerTag && attributes.insert(attribute).second)
+            ++held;
     }
     return attributes;
 }
