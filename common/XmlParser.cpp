@@ -90,8 +90,9 @@ void XmlParser::parse(const string &text, ElementPtr root) {
     root->setText(string());
     while (root->attributesBegin() != root->attributesEnd())
         root->removeAttribute(root->attributesBegin()->first);
-    while (root->childrenBegin() != root->childrenEnd())
-        root->removeChild(*root->childrenBegin());
+    // All children go at once: removing the first one again and again rebuilds the list once per
+    // child, which for a root of many thousands of children took seconds.
+    root->m_children.clear();
 
     parseElements(root, preprocess(text));
 }
