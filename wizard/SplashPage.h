@@ -7,4 +7,9 @@
 class CSplashPage : public CExteriorPropertyPage {
   public:
     CSplashPage() : CExteriorPropertyPage(IDD_SPLASH) {}
+
+    void DoDataExchange(CDataExchange *pDX) override;
+    BOOL OnSetActive() override;
+    // Scans for USB keys, so the selection page finds them listed.
+    LRESULT OnWizardNext() override;
 };

@@ -74,9 +74,10 @@ TEST_F(PagesLocale, EveryPageDrawsItsTextsWithGlyphsAndIsPictured) {
         PumpUntil([] { return false; }, 150);
         EXPECT_TRUE(SaveWindowPicture(sheet->m_hWnd, folder + std::to_string(page->m_nIDD) + ".png"));
 
-        sheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+        // Shown in turn without their Next, which would check a source and build a key.
+        if (index + 1 < sheet->GetPageCount())
+            sheet->SetActivePage(index + 1);
         PumpMessages();
-        press(PSBTN_NEXT);
     }
 }
 

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kSelectMediaPage = 4;
+
 class RunningProgram {
   public:
     RunningProgram() {
@@ -67,10 +69,15 @@ class RunningProgram {
                     : -1;
     }
 
-    // Presses Next until the given page index is current.
+    // Presses Next until the given page index is current. Past the select-media page, which lets
+    // no one on without a source and a key, the sheet is told to show the page.
     bool goTo(int index) {
-        for (int step = 0; step < 10 && currentPage() < index; ++step) {
+        for (int step = 0; step < 10 && currentPage() < index && currentPage() < kSelectMediaPage; ++step) {
             ::SendMessageA(sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+            waitIdle();
+        }
+        for (int page = kSelectMediaPage + 1; page <= index && currentPage() < index; ++page) {
+            ::SendMessageA(sheet(), PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
             waitIdle();
         }
         return currentPage() == index;

@@ -67,9 +67,8 @@ const Walk walks[] = {
     {"NBN", 173, {119}},
     {"NNN", 106, {119, 173, 174}},
     {"NNNBB", 173, {119}},
-    {"NNNNNN", 108, {119, 173, 174, 106, 109, 115}},
-    {"NNNNNNB", 108, {119, 173, 174, 106, 109, 115}}, // the completion page's Back stays
-    {"NNNNNBBN", 109, {119, 173, 174, 106}},
+    {"NNNN", 109, {119, 173, 174, 106}},
+    {"NNNNBBN", 106, {119, 173, 174}},
     {"B", 119, {}}, // nothing behind the first page: Back stays
 };
 
