@@ -17,6 +17,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -127,9 +128,13 @@ void picture(const Walk &walk, HWND window, const std::string &name) {
 
 // Every box the program shows is answered with its first button (OK, or Yes), after its picture.
 void answerBoxes(const Walk &walk, HWND sheet) {
+    // A box that is slow to close is still on the screen after its answer; it counts once.
+    static std::vector<HWND> answered;
     for (HWND box : programDialogs()) {
-        if (box == sheet || currentPage(box))
+        if (box == sheet || currentPage(box) ||
+            std::find(answered.begin(), answered.end(), box) != answered.end())
             continue;
+        answered.push_back(box);
         std::printf("box: %s\n", utf8(windowText(GetDlgItem(box, 0xFFFF))).c_str());
         std::fflush(stdout);
         picture(walk, box, "box" + std::to_string(++boxCount));
