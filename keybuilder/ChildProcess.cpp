@@ -25,9 +25,9 @@ struct JobFunctions {
     JobFunctions() {
         if (HMODULE kernel = LoadLibraryA("KERNEL32.DLL")) {
             createJobObject = reinterpret_cast<CreateJobObjectFn>(
-                reinterpret_cast<void *>(GetProcAddress(kernel, "CreateJobObjectA")));
+                reinterpret_cast<void *>(sys.GetProcAddress(kernel, "CreateJobObjectA")));
             assignProcessToJobObject = reinterpret_cast<AssignProcessToJobObjectFn>(
-                reinterpret_cast<void *>(GetProcAddress(kernel, "AssignProcessToJobObject")));
+                reinterpret_cast<void *>(sys.GetProcAddress(kernel, "AssignProcessToJobObject")));
         }
     }
 };
@@ -69,8 +69,8 @@ bool RunChildProcess(const char *commandLine, const char *jobName, DWORD creatio
 
     // CreateProcessA may write into the command line.
     std::string writable(commandLine);
-    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!sys.CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
+                            &startup, &process)) {
         ShowStartFailure(GetLastError());
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include "platform/SystemCalls.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -95,7 +96,7 @@ CString QuerySymbolicLink(CString name) {
     ::CloseHandle(link);
     if (!NT_SUCCESS(status) || target.Length == 0)
         return {};
-    targetBuffer[target.Length / sizeof(WCHAR)] = 0;
+    targetBuffer[std::min<USHORT>(target.Length, kLinkBufferBytes) / sizeof(WCHAR)] = 0;
 
     int size = WideCharToMultiByte(CP_THREAD_ACP, 0, targetBuffer, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 1)

@@ -23,6 +23,20 @@ constexpr DWORD kFormatDoneCommand = 11;
 // A FAT32 volume label holds at most this many characters.
 constexpr unsigned kMaxVolumeLabel = 11;
 
+// The boot loader's installer, found beside the program, and the job it runs in.
+constexpr const char *kSyslinuxCommand = "syslinux.exe -fma %c:";
+constexpr const char *kSyslinuxJob = "KXUSB-Syslinux-Job";
+// The multiboot boot file set, copied in this order from the program's folder to the key's root.
+constexpr const char *kMultibootFiles[] = {"common.cfg",   "kxmboot.cfg",  "kxusb.jpg",
+                                           "mainmenu.cfg", "syslinux.cfg", "vesamenu.c32"};
+// A key that carries this file in its root is a multiboot key.
+constexpr const char *kMultibootMarker = "kxmboot.cfg";
+// One disc's entry in the key's syslinux.cfg: label, menu label, label, configuration file name;
+// the first disc also becomes what the menu boots when its time runs out: time-out, label.
+constexpr const char *kMenuEntry =
+    "\nLABEL %s\nMENU LABEL %s\nKERNEL vesamenu.c32\nAPPEND %s/%s mainmenu.cfg\n";
+constexpr const char *kMenuTimeout = "\nTIMEOUT %s\nONTIMEOUT %s\n";
+
 // The format library's callback and entry point.
 using FormatCallbackFn = BOOLEAN(WINAPI *)(DWORD command, DWORD subAction, PVOID info);
 using FormatExFn = void(WINAPI *)(PWCHAR driveRoot, DWORD mediaFlag, PWCHAR fileSystem, PWCHAR label,
@@ -60,6 +74,13 @@ class CDeviceManager {
     void SetFormatFailed(Common::u32 value);
     bool FormatFat32(const char *volumeLabel);
     void Refresh();
+
+    bool RunSyslinux();
+    bool CopyMultibootFiles();
+    bool AddSyslinuxMenuEntry(const char *label, const char *menuLabel, const char *configFilename,
+                              int addMode, const char *timeoutValue);
+    bool HasMultibootConfig();
+    bool KeyDirectoryExists(const char *folderName);
 
     Common::u8 isUsbKey[26];
     Common::u32 diskNumber[26];

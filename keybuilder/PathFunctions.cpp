@@ -1,6 +1,8 @@
 // The executable's directory, the system language, and tests for files and folders.
 #include "keybuilder/PathFunctions.h"
 
+#include "platform/SystemCalls.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -32,7 +34,7 @@ void GetSystemLanguageCode(char *out) {
 
 bool GetModuleDirectory(char *out, unsigned int size) {
     char path[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    sys.GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (char *slash = std::strrchr(path, '\\'))
         *slash = '\0';
     if (out && size > 0) {

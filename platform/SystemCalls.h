@@ -13,6 +13,10 @@ struct SystemCalls {
     decltype(&::MessageBoxA) MessageBoxA;
     void (*ExitProcess)(UINT exitCode);
     decltype(&::GetProcAddress) GetProcAddress;
+    decltype(&::CreateProcessA) CreateProcessA;
+    decltype(&::GetModuleFileNameA) GetModuleFileNameA;
+    // data is a WSADATA; winsock2.h stays out of this header, since it must precede windows.h.
+    int (*WSAStartup)(WORD version, void *data);
 };
 
 extern SystemCalls sys;

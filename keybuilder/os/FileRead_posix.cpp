@@ -1,11 +1,14 @@
 // Reading a whole file into memory: the POSIX side.
 #include "keybuilder/os/FileRead.h"
 
+#include "common/os/FileStream.h"
+
 #include <cstdio>
 
 FileReadResult ReadWholeFile(const char *path, std::vector<char> &out) {
     out.clear();
-    std::FILE *file = std::fopen(path, "rb");
+    // Windows syntax, as on the other side; a folder is not opened as a file.
+    std::FILE *file = Common::Os::openFile(path, "rb");
     if (!file)
         return FileReadResult::cannotOpen;
     FileReadResult result = FileReadResult::cannotRead;

@@ -1,4 +1,5 @@
-// A stand-in boot-loader installer: "syslinux.exe -fma X:" writes X:\ldlinux.sys holding its command line.
+// A stand-in boot-loader installer: "syslinux.exe -fma X:" writes X:\ldlinux.sys holding its command line
+// and, when the test names a job in kSyslinuxJobVariable, whether it runs inside that job.
 #include "doubles/TestKey.h"
 
 #include <cstdio>
@@ -17,5 +18,12 @@ int main(int argc, char **argv) {
     if (!out)
         return 4;
     std::fputs(GetCommandLineA(), out);
+    char job[256];
+    if (GetEnvironmentVariableA(kSyslinuxJobVariable, job, sizeof job)) {
+        HANDLE named = OpenJobObjectA(JOB_OBJECT_QUERY, FALSE, job);
+        BOOL inside = FALSE;
+        bool member = named && IsProcessInJob(GetCurrentProcess(), named, &inside) && inside;
+        std::fprintf(out, "\n%s %s", member ? "in" : "not in", job);
+    }
     return std::fclose(out) == 0 ? 0 : 4;
 }

@@ -16,6 +16,9 @@ inline bool IsTestKeyRoot(const std::wstring &root) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Names the job that the boot-loader stand-in reports itself in or out of.
+constexpr const char *kSyslinuxJobVariable = "ORVELLA_SYSLINUX_JOB";
+
 // How the next format ends.
 enum class FormatOutcome : int {
     Succeed,      // progress, then the end command with success

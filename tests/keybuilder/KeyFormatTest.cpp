@@ -3,6 +3,7 @@
 #include "keybuilder/MainWindowStandIn.h"
 
 #include "doubles/TestKey.h"
+#include "support/FileBytes.h"
 #include "support/win32/FakeKeyDevices.h"
 #include "support/win32/WineUsbDisks.h"
 
@@ -10,30 +11,27 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
 using ::testing::ElementsAre;
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Key P: is disk 1, its files in a fresh folder; the manager is the main window's.
+// Key P: is USB disk 1, its files in a fresh folder; the manager is the main window's.
 class KeyFormatTest : public ::testing::Test {
   protected:
     void SetUp() override {
         root = disks.folderLetter('P');
         ASSERT_FALSE(root.empty());
+        // Found as the scan finds a key: disk 1 on USB, its partition 1 behind the letter.
+        disks.setDiskList({"IDE\\DiskST3500\\1", "USBSTOR\\Disk&Ven_Kx&Prod_Key\\1"});
+        disks.defineLetter('P', "\\Device\\Harddisk1\\Partition1");
+        manager.FindUsbKeys();
+        ASSERT_TRUE(manager.isUsbKey['P' - 'A']);
+        ASSERT_EQ(manager.diskNumber['P' - 'A'], 1u);
         devices.addDisk(1, FakeKeyDevices::geometry(3900, 255, 63, 512));
         devices.addVolume('P');
-        manager.diskNumber['P' - 'A'] = 1;
         manager.Open('P');
         mainWindowDeviceManager = &manager;
         HMODULE library = GetModuleHandleA("fmifs.dll");
@@ -68,7 +66,7 @@ TEST_F(KeyFormatTest, AsksForAQuickFat32FormatOfTheKeysRoot) {
     EXPECT_EQ(lastCall->clusterSize, 0u);
     EXPECT_FALSE(lastCall->refused);
     EXPECT_FALSE(exists(root + "old.txt"));
-    EXPECT_EQ(readFile(root + kVolumeLabelFile), "DISC1\n");
+    EXPECT_EQ(readWholeFile(root + kVolumeLabelFile), "DISC1\n");
 }
 
 TEST_F(KeyFormatTest, HoldsNoHandleWhileFormattingAndNoneAfter) {
@@ -159,6 +157,10 @@ TEST(FormatCallbackTest, OnlyAFailedEndMarksTheMainWindowsManager) {
     EXPECT_EQ(manager.formatFailed, 0u);
     EXPECT_TRUE(FormatCallback(kFormatDoneCommand, 0, &failed));
     EXPECT_EQ(manager.formatFailed, 1u);
+
+    manager.formatFailed = 0;
+    EXPECT_TRUE(FormatCallback(kFormatDoneCommand, 0, nullptr));
+    EXPECT_EQ(manager.formatFailed, 1u) << "an end without its success flag is no success";
     mainWindowDeviceManager = nullptr;
 }
 

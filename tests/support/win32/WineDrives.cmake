@@ -9,7 +9,10 @@ set(ORVELLA_CDROM_LABEL ORVELLA_DISC)
 
 function(orvella_add_drive_tests name)
     cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
-    if(NOT TEST wine_drives_setup)
+    # if(TEST) sees only the current folder's tests: a second folder would add a second fixture.
+    get_property(fixture_made GLOBAL PROPERTY orvella_wine_drives_fixture)
+    if(NOT fixture_made)
+        set_property(GLOBAL PROPERTY orvella_wine_drives_fixture TRUE)
         set(script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/wine-drives)
         set(args ${CMAKE_BINARY_DIR}/wine-run ${WINESERVER} ${ORVELLA_DRIVES_PREFIX} ${ORVELLA_DRIVES_FOLDER}
                  ${ORVELLA_CDROM_LETTER} ${ORVELLA_REMOVABLE_LETTER} ${ORVELLA_CDROM_LABEL})
@@ -19,14 +22,10 @@ function(orvella_add_drive_tests name)
         set_tests_properties(wine_drives_teardown PROPERTIES FIXTURES_CLEANUP wine_drives RESOURCE_LOCK wine_drives)
     endif()
 
-    add_executable(${name} ${arg_SOURCES})
-    target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gmock GTest::gtest_main)
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+    # The tests share the two letters, so they take turns.
+    orvella_add_test(${name} SOURCES ${arg_SOURCES} LIBS ${arg_LIBS}
+                     PROPERTIES ENVIRONMENT ORVELLA_WINEPREFIX=${ORVELLA_DRIVES_PREFIX}
+                                FIXTURES_REQUIRED wine_drives RESOURCE_LOCK wine_drives)
     target_compile_definitions(${name} PRIVATE ORVELLA_CDROM_LETTER='${ORVELLA_CDROM_LETTER}'
         ORVELLA_REMOVABLE_LETTER='${ORVELLA_REMOVABLE_LETTER}' ORVELLA_CDROM_LABEL="${ORVELLA_CDROM_LABEL}")
-    # The tests share the two letters, so they take turns.
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
-                         PROPERTIES ENVIRONMENT ORVELLA_WINEPREFIX=${ORVELLA_DRIVES_PREFIX}
-                                    FIXTURES_REQUIRED wine_drives RESOURCE_LOCK wine_drives)
 endfunction()

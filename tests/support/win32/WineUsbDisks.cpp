@@ -111,6 +111,11 @@ WineUsbDisks::~WineUsbDisks() {
         DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, device,
                          it->second.c_str());
     }
+    for (const auto &[letter, target] : m_replaced) {
+        char device[] = "?:";
+        device[0] = letter;
+        DefineDosDeviceA(DDD_RAW_TARGET_PATH, device, target.c_str());
+    }
     for (HANDLE object : m_objects)
         CloseHandle(object);
     for (const std::wstring &folder : m_folders)
@@ -152,6 +157,18 @@ void WineUsbDisks::removeLetter(char letter) {
     char device[] = "?:";
     device[0] = letter;
     DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION, device, nullptr);
+}
+
+void WineUsbDisks::redefineLetter(char letter, const std::string &target) {
+    std::string own = currentTarget(letter);
+    ASSERT_FALSE(own.empty()) << letter << ": is no drive";
+    char device[] = "?:";
+    device[0] = letter;
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE,
+                                 device, own.c_str()));
+    m_replaced.emplace_back(letter, own);
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, device, target.c_str())) << device;
+    m_letters.emplace_back(letter, target);
 }
 
 void WineUsbDisks::createLink(const std::string &name, const std::string &target) {

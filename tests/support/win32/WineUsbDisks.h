@@ -27,6 +27,9 @@ class WineUsbDisks {
     // Points a letter at an NT name; the letter then counts among the present drives.
     void defineLetter(char letter, const std::string &target);
     void removeLetter(char letter);
+    // Makes a present drive of another fixture (the removable letter of the Wine drive fixture) look
+    // like partition 1 of a disk while its files keep working; its own target comes back afterwards.
+    void redefineLetter(char letter, const std::string &target);
 
     // A link or object directory in the NT namespace, gone with the fixture.
     void createLink(const std::string &name, const std::string &target);
@@ -38,6 +41,7 @@ class WineUsbDisks {
   private:
     HANDLE m_lock;
     std::vector<std::pair<char, std::string>> m_letters;
+    std::vector<std::pair<char, std::string>> m_replaced;
     std::vector<HANDLE> m_objects;
     std::vector<std::wstring> m_folders;
 };

@@ -1,0 +1,62 @@
+// Making the formatted key bootable: the boot loader, the multiboot file set and menu, and key tests.
+#include "keybuilder/DeviceManager.h"
+
+#include "framework/CFile.h"
+#include "framework/CWaitCursor.h"
+#include "keybuilder/ChildProcess.h"
+#include "keybuilder/PathFunctions.h"
+
+bool CDeviceManager::RunSyslinux() {
+    CWaitCursor wait;
+    CString command;
+    command.Format(kSyslinuxCommand, letter);
+    return RunChildProcess(command, kSyslinuxJob, CREATE_NO_WINDOW, nullptr, nullptr);
+}
+
+bool CDeviceManager::CopyMultibootFiles() {
+    char folder[MAX_PATH];
+    GetModuleDirectory(folder, sizeof folder);
+    CString target;
+    target.Format("%c:", letter);
+    for (const char *name : kMultibootFiles) {
+        CString to = target + "\\" + name;
+        if (!CopyFileA(CString(folder) + "\\" + name, to, FALSE))
+            return false;
+        // A read-only file beside the program must not arrive read-only on the key.
+        SetFileAttributesA(to, FILE_ATTRIBUTE_NORMAL);
+    }
+    return true;
+}
+
+bool CDeviceManager::AddSyslinuxMenuEntry(const char *label, const char *menuLabel,
+                                          const char *configFilename, int addMode, const char *timeoutValue) {
+    CString path;
+    path.Format("%c:\\syslinux.cfg", letter);
+    CFile file;
+    if (!file.Open(path, CFile::modeReadWrite | CFile::shareDenyWrite))
+        return false;
+    file.SeekToEnd();
+    CString text;
+    text.Format(kMenuEntry, label, menuLabel, label, configFilename);
+    file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
+    if (addMode == 0) {
+        text.Format(kMenuTimeout, timeoutValue, label);
+        file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
+    }
+    file.Close();
+    return true;
+}
+
+bool CDeviceManager::HasMultibootConfig() {
+    CString path;
+    path.Format("%c:\\%s", letter, kMultibootMarker);
+    return FileExists(path);
+}
+
+bool CDeviceManager::KeyDirectoryExists(const char *folderName) {
+    if (!folderName)
+        return false;
+    CString path;
+    path.Format("%c:\\%s", letter, folderName);
+    return DirectoryExists(path);
+}

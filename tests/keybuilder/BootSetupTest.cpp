@@ -1,0 +1,148 @@
+// Boot setup on a folder-backed key: the installer stand-in, the boot file set, the menu entry, key tests.
+#include "keybuilder/DeviceManager.h"
+
+#include "doubles/TestKey.h"
+#include "keybuilder/PathFunctions.h"
+#include "support/FileBytes.h"
+#include "support/win32/MessageBoxRecorder.h"
+#include "support/win32/WineUsbDisks.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+void writeFile(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string programFolder() {
+    char folder[MAX_PATH];
+    GetModuleDirectory(folder, sizeof folder);
+    return folder;
+}
+
+// Key P: is a fresh folder; the fixture's lock also covers what these tests change beside the program
+// (the boot files, the installer).
+class BootSetupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root = disks.folderLetter('P');
+        ASSERT_FALSE(root.empty());
+        manager.letter = 'P';
+    }
+
+    void TearDown() override {
+        for (const char *name : kMultibootFiles) {
+            std::string path = programFolder() + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    }
+
+    // The six boot files beside the program, each holding its own name, all but `missing`.
+    void placeBootFiles(const std::string &missing = "") {
+        for (const char *name : kMultibootFiles)
+            if (name != missing)
+                writeFile(programFolder() + "\\" + name, std::string("boot file ") + name);
+    }
+
+    WineUsbDisks disks;
+    CDeviceManager manager;
+    std::string root;
+};
+
+TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
+    SetEnvironmentVariableA(kSyslinuxJobVariable, kSyslinuxJob);
+    EXPECT_TRUE(manager.RunSyslinux());
+    SetEnvironmentVariableA(kSyslinuxJobVariable, nullptr);
+    EXPECT_EQ(readWholeFile(root + "ldlinux.sys"), "syslinux.exe -fma P:\nin KXUSB-Syslinux-Job");
+}
+
+TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
+    std::string installer = programFolder() + "\\syslinux.exe";
+    ASSERT_TRUE(MoveFileA(installer.c_str(), (installer + ".away").c_str()));
+    MessageBoxRecorder boxes;
+    bool ran = manager.RunSyslinux();
+    MoveFileA((installer + ".away").c_str(), installer.c_str());
+
+    EXPECT_FALSE(ran);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Error");
+    EXPECT_FALSE(exists(root + "ldlinux.sys"));
+}
+
+TEST_F(BootSetupTest, CopiesTheSixBootFilesOverWhatIsOnTheKey) {
+    placeBootFiles();
+    std::string readOnly = programFolder() + "\\vesamenu.c32";
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    writeFile(root + "syslinux.cfg", "an older menu");
+
+    EXPECT_TRUE(manager.CopyMultibootFiles());
+    for (const char *name : kMultibootFiles)
+        EXPECT_EQ(readWholeFile(root + name), std::string("boot file ") + name);
+    // Wine keeps no attribute but read-only, and shows every file as archive.
+    EXPECT_EQ(GetFileAttributesA((root + "vesamenu.c32").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST_F(BootSetupTest, StopsAtTheFirstFileThatCannotBeCopied) {
+    placeBootFiles("mainmenu.cfg");
+    EXPECT_FALSE(manager.CopyMultibootFiles());
+    for (const char *copied : {"common.cfg", "kxmboot.cfg", "kxusb.jpg"})
+        EXPECT_TRUE(exists(root + copied)) << copied;
+    for (const char *skipped : {"mainmenu.cfg", "syslinux.cfg", "vesamenu.c32"})
+        EXPECT_FALSE(exists(root + skipped)) << skipped;
+}
+
+TEST_F(BootSetupTest, TheMenuEntryIsAppendedWithLineFeedsOnly) {
+    const std::string existing = "DEFAULT vesamenu.c32\r\nAPPEND mainmenu.cfg";
+    const std::string entry = "\nLABEL disc1\nMENU LABEL Disc One 1.0 x64\nKERNEL vesamenu.c32\n"
+                              "APPEND disc1/isolinux.cfg mainmenu.cfg\n";
+    writeFile(root + "syslinux.cfg", existing);
+
+    ASSERT_TRUE(manager.AddSyslinuxMenuEntry("disc1", "Disc One 1.0 x64", "isolinux.cfg", 0, "50"));
+    EXPECT_EQ(readWholeFile(root + "syslinux.cfg"), existing + entry + "\nTIMEOUT 50\nONTIMEOUT disc1\n");
+
+    // A disc added later gets its entry and leaves the time-out to the first.
+    ASSERT_TRUE(manager.AddSyslinuxMenuEntry("disc1", "Disc One 1.0 x64", "isolinux.cfg", 1, "50"));
+    EXPECT_EQ(readWholeFile(root + "syslinux.cfg"),
+              existing + entry + "\nTIMEOUT 50\nONTIMEOUT disc1\n" + entry);
+}
+
+TEST_F(BootSetupTest, NoMenuIsWrittenWhenSyslinuxCfgIsMissingOrHeldByAnotherWriter) {
+    EXPECT_FALSE(manager.AddSyslinuxMenuEntry("disc1", "Disc One", "isolinux.cfg", 0, "50"));
+    EXPECT_FALSE(exists(root + "syslinux.cfg"));
+
+    writeFile(root + "syslinux.cfg", "menu");
+    HANDLE writer = CreateFileA((root + "syslinux.cfg").c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(manager.AddSyslinuxMenuEntry("disc1", "Disc One", "isolinux.cfg", 0, "50"));
+    CloseHandle(writer);
+    EXPECT_EQ(readWholeFile(root + "syslinux.cfg"), "menu");
+}
+
+TEST_F(BootSetupTest, AMultibootKeyCarriesTheMarkerFile) {
+    EXPECT_FALSE(manager.HasMultibootConfig());
+    CreateDirectoryA((root + "kxmboot.cfg").c_str(), nullptr);
+    EXPECT_FALSE(manager.HasMultibootConfig()) << "a folder of that name";
+    RemoveDirectoryA((root + "kxmboot.cfg").c_str());
+    writeFile(root + "kxmboot.cfg", "");
+    EXPECT_TRUE(manager.HasMultibootConfig());
+}
+
+TEST_F(BootSetupTest, KeyDirectoryExistsOnlyForFolders) {
+    CreateDirectoryA((root + "disc1").c_str(), nullptr);
+    writeFile(root + "disc2", "");
+    EXPECT_TRUE(manager.KeyDirectoryExists("disc1"));
+    EXPECT_FALSE(manager.KeyDirectoryExists("disc2")) << "a file";
+    EXPECT_FALSE(manager.KeyDirectoryExists("disc3"));
+    EXPECT_FALSE(manager.KeyDirectoryExists(nullptr));
+    EXPECT_TRUE(manager.KeyDirectoryExists("")) << "the key's root";
+}
+
+} // namespace

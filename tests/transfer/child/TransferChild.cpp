@@ -1,0 +1,47 @@
+// The transfer as the program runs it, in a process of its own: the caller watches how it ends.
+//   transfer_child image IMAGE KEY_LETTER     an image source into the key's root
+//   transfer_child drive DISC_LETTER KEY_LETTER SCRIPT     a CD/DVD handed to a creation script
+// Each message box is written to standard output as "box <icon> <text>" and answered with OK.
+#include "keybuilder/MediaDefinition.h"
+#include "platform/SystemCalls.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int WINAPI printBox(HWND, LPCSTR text, LPCSTR, UINT type) {
+    std::printf("box %u %s\n", static_cast<unsigned>(type & MB_ICONMASK), text ? text : "");
+    std::fflush(stdout);
+    return IDOK;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    bool image = argc == 4 && std::strcmp(argv[1], "image") == 0;
+    bool drive = argc == 5 && std::strcmp(argv[1], "drive") == 0;
+    if (!image && !drive) {
+        std::fprintf(stderr, "usage: transfer_child image IMAGE KEY | drive DISC KEY SCRIPT\n");
+        return 2;
+    }
+    sys.MessageBoxA = printBox;
+
+    CMediaDefinition media;
+    if (image) {
+        Common::IsoImage opened{Common::string(argv[2])};
+        if (!opened.isOpen()) {
+            std::fprintf(stderr, "cannot open %s\n", argv[2]);
+            return 2;
+        }
+        media.image = opened;
+        media.sourceIsImage = 1;
+        media.definitionPath = kMediaDefinitionPath;
+    } else {
+        media.sourceLetter = argv[2][0];
+        media.creationScript = argv[4];
+    }
+    bool result = media.TransferToKey(argv[3][0], true);
+    std::printf("returned %d\n", result ? 1 : 0);
+    return 0;
+}
