@@ -409,7 +409,13 @@ struct CommandLineProbe {
     static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto *self = reinterpret_cast<CommandLineProbe *>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self && message == WM_APP) {
-            self->commandLine = commandLineOf(self->media->scriptProcessId);
+            // Under Wine the child fills in its own process parameters as it starts, so a read
+            // right after the start can find them empty; the script waits for the flag meanwhile.
+            for (int tries = 0; tries < 500 && self->commandLine.empty(); ++tries) {
+                self->commandLine = commandLineOf(self->media->scriptProcessId);
+                if (self->commandLine.empty())
+                    Sleep(10);
+            }
             HANDLE job = OpenJobObjectA(JOB_OBJECT_QUERY, FALSE, kCreateScriptJob);
             HANDLE script = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, self->media->scriptProcessId);
             BOOL in = FALSE;
