@@ -9,6 +9,8 @@
 
 namespace Common {
 
+class XmlParser;
+
 // Always made on the heap and held through SharedPtr; a child lives while any pointer holds it.
 class XmlElement {
   public:
@@ -44,6 +46,9 @@ class XmlElement {
     bool hasChild(const string &name) const;
 
   private:
+    // The parser empties a root it is given in one pass.
+    friend class XmlParser;
+
     string m_name;
     string m_text;
     AttributeMap m_attributes;

@@ -90,8 +90,9 @@ void XmlParser::parse(const string &text, ElementPtr root) {
     root->setText(string());
     while (root->attributesBegin() != root->attributesEnd())
         root->removeAttribute(root->attributesBegin()->first);
-    while (root->childrenBegin() != root->childrenEnd())
-        root->removeChild(*root->childrenBegin());
+    // All children go at once: removing the first one again and again rebuilds the list once per
+    // child, which for a root of many thousands of children took seconds.
+    root->m_children.clear();
 
     parseElements(root, preprocess(text));
 }
@@ -176,12 +177,15 @@ string XmlParser::readTagName(const string &t, u64 &pos) {
 XmlElement::AttributeMap XmlParser::readAttributes(const string &t, u64 &pos) {
     skipBlanks(t, pos);
     XmlElement::AttributeMap attributes;
+    u64 held = 0;
     while (pos < t.length()) {
         if (t[pos] == '>' || t[pos] == '/') {
             ++pos;
             break;
         }
-        attributes.insert(readAttribute(t, pos));
+        const pair<string, string> attribute = readAttribute(t, pos);
+        if (held < maxAttributesPerTag && attributes.insert(attribute).second)
+            ++held;
     }
     return attributes;
 }

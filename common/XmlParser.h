@@ -15,6 +15,11 @@ class XmlParser {
   public:
     typedef SharedPtr<XmlElement> ElementPtr;
 
+    // Attribute names kept per tag. The map and the element take each attribute at a cost that
+    // grows with those already held, so a tag of many thousands took seconds; definitions carry
+    // two or three. Attributes beyond the limit are read and dropped.
+    static constexpr u64 maxAttributesPerTag = 64;
+
     // Empties the root, then gives it the document element's name, text, attributes and children.
     void parse(const string &text, ElementPtr root);
 
@@ -22,7 +27,8 @@ class XmlParser {
 
     // The empty string when no tag starts at pos; a closing tag's name starts with "/".
     string readTagName(const string &text, u64 &pos);
-    // Consumes the ">" or "/" that ends the attributes.
+    // Consumes the ">" or "/" that ends the attributes. Past maxAttributesPerTag names, further
+    // attributes are read but not kept.
     XmlElement::AttributeMap readAttributes(const string &text, u64 &pos);
     pair<string, string> readAttribute(const string &text, u64 &pos);
     // Up to the next "<" or the end, as written; pos is left on the "<".

@@ -16,6 +16,11 @@
 constexpr const char *kMediaDefinitionPath = "\\usb\\usbcreator.xml";
 constexpr const char *kOverrideFolder = "\\override\\";
 
+// The override file for a product id: the override folder beside the executable, the id, ".xml".
+// Empty when the id holds a separator or a drive colon, since it could then name a file outside the
+// override folder.
+CString OverrideFilePath(const char *productId);
+
 // The creation script's job and command lines: the script, the disc's letter, the key's letter and,
 // on a multiboot key, the key's folder for the disc, all inside one pair of quotes.
 constexpr const char *kCreateScriptJob = "KXUSB-CreateScript-Job";

@@ -87,12 +87,10 @@ SharedPtr<XmlElement> CMediaDefinition::LoadScriptTree(string path) {
     SharedPtr<XmlElement> tree = parseIntoNewRoot(text);
 
     if (tree->hasChild("product_id")) {
-        char folder[MAX_PATH + 1] = {};
-        GetModuleDirectory(folder, sizeof folder);
-        string overridePath =
-            string(folder) + kOverrideFolder + tree->getChild("product_id")->getText() + ".xml";
+        CString path = OverrideFilePath(tree->getChild("product_id")->getText().c_str());
+        string overridePath(static_cast<const char *>(path));
         // Even an empty override replaces the whole tree: nothing of the disc's own steps remains.
-        if (Common::Filesystem::fileExists(overridePath)) {
+        if (!path.IsEmpty() && Common::Filesystem::fileExists(overridePath)) {
             text = string();
             Common::Filesystem::readFileToString(overridePath, text);
             tree = parseIntoNewRoot(text);

@@ -50,13 +50,22 @@ bool startsWithWhiteSpace(const char *s) {
     }
 }
 
-void appendValue(CZelXMLNode *node, const char *s, int len) {
-    size_t old = node->value ? std::strlen(node->value) : 0;
-    std::vector<char> joined(old + len + 1);
-    if (old)
-        std::memcpy(joined.data(), node->value, old);
-    std::memcpy(joined.data() + old, s, len);
-    node->SetValue(joined.data(), static_cast<std::uint32_t>(old + len));
+void storeGrown(CZelXMLReader::ParseState *state) {
+    if (!state->growing)
+        return;
+    state->growing->SetValue(state->grown.data(), static_cast<std::uint32_t>(state->grown.size()));
+    state->growing = nullptr;
+    state->grown.clear();
+}
+
+void appendValue(CZelXMLReader::ParseState *state, CZelXMLNode *node, const char *s, int len) {
+    if (state->growing != node) {
+        storeGrown(state);
+        state->growing = node;
+        if (node->value)
+            state->grown = node->value;
+    }
+    state->grown.append(s, static_cast<size_t>(len));
 }
 
 // New children go right behind the first one, so constant time whatever the number of siblings;
@@ -238,7 +247,7 @@ bool CZelXMLReader::ParseBuffer(const char *buffer, std::uint32_t length) {
     XML_Parser parser = XML_ParserCreate(encoding);
     if (!parser)
         return false;
-    ParseState state = {root, 1, 0, nullptr, 0, nullptr};
+    ParseState state = {root, 1, 0, nullptr, 0, nullptr, nullptr, std::string()};
     XML_SetUserData(parser, &state);
     XML_SetElementHandler(parser, OnStartElement, OnEndElement);
     XML_SetCharacterDataHandler(parser, OnCharacterData);
@@ -246,6 +255,7 @@ bool CZelXMLReader::ParseBuffer(const char *buffer, std::uint32_t length) {
     XML_SetUnknownEncodingHandler(parser, ShiftJisEncodingHandler, nullptr);
     bool ok = XML_Parse(parser, buffer, static_cast<int>(length), 1) != XML_STATUS_ERROR;
     XML_ParserFree(parser);
+    storeGrown(&state);
     delete state.unattachedText;
     return ok;
 }
@@ -285,7 +295,7 @@ void XMLCALL CZelXMLReader::OnCharacterData(void *data, const XML_Char *s, int l
     if (len <= 0)
         return;
     if (state->inCdata) {
-        appendValue(state->current, s, len);
+        appendValue(state, state->current, s, len);
         return;
     }
     if (!state->inElement)
@@ -298,6 +308,7 @@ void XMLCALL CZelXMLReader::OnCharacterData(void *data, const XML_Char *s, int l
         }
         auto *node = new CZelXMLNode("#TEXT", nullptr, CZelXMLNode::text);
         node->SetValue(s, static_cast<std::uint32_t>(len));
+        storeGrown(state);
         delete state->unattachedText;
         state->unattachedText = nullptr;
         // Text behind a child element or CDATA section finds the first place taken and is lost;
@@ -310,7 +321,7 @@ void XMLCALL CZelXMLReader::OnCharacterData(void *data, const XML_Char *s, int l
     }
     if (startsWithWhiteSpace(s) || !state->textNode)
         return;
-    appendValue(state->textNode, s, len);
+    appendValue(state, state->textNode, s, len);
 }
 
 int XMLCALL CZelXMLReader::ShiftJisEncodingHandler(void *, const XML_Char *name, XML_Encoding *info) {

@@ -4,6 +4,7 @@
 #include <expat.h>
 
 #include <cstdint>
+#include <string>
 
 // One element, text or CDATA section. A node owns its first child and its next sibling, so
 // destroying a node destroys its subtree and the rest of its sibling chain.
@@ -88,6 +89,12 @@ class CZelXMLReader {
         // A text node that found its element's first place taken belongs to no tree; the parse
         // frees it.
         CZelXMLNode *unattachedText;
+        // The text or CDATA node whose value later chunks extend, and its value so far: gathered
+        // here and stored in the node when another node is extended, before a text node is freed
+        // and at the end of the parse, so a text the parser delivers in many chunks costs its
+        // length, not its length times the chunks.
+        CZelXMLNode *growing;
+        std::string grown;
     };
 
     static void XMLCALL OnStartElement(void *state, const XML_Char *name, const XML_Char **atts);

@@ -54,6 +54,13 @@ std::string dump(const XmlElement &e) {
     return out;
 }
 
+u64 attributeCount(const XmlElement &e) {
+    u64 n = 0;
+    for (XmlElement::AttributeMap::const_iterator it = e.attributesBegin(); it != e.attributesEnd(); ++it)
+        ++n;
+    return n;
+}
+
 ElementPtr parse(const std::string &s) {
     ElementPtr root(new XmlElement("root"));
     XmlParser().parse(bytes(s), root);
@@ -158,6 +165,18 @@ TEST(XmlParserTest, ParseReplacesTheRootsContents) {
 
     XmlParser().parse("", root);
     EXPECT_EQ(dump(*root), "");
+
+    // A root of a hundred thousand children, one of them held elsewhere and one entered twice, is
+    // emptied in one pass; the children held elsewhere live on.
+    std::string many = "<r>";
+    for (int i = 0; i < 100000; ++i)
+        many += "<c/>";
+    XmlParser().parse(bytes(many + "<kept/></r>"), root);
+    const ElementPtr kept = root->getChild("kept");
+    root->addChild(kept);
+    XmlParser().parse("<x><y/></x>", root);
+    EXPECT_EQ(dump(*root), "x[y]");
+    EXPECT_EQ(text(kept->getName()), "kept");
 }
 
 TEST(XmlParserTest, NulBytesAreOrdinaryCharacters) {
@@ -295,6 +314,36 @@ TEST(XmlParserTest, LongRunsOfOneConstructEnd) {
             s += piece;
         parse(s);
     }
+}
+
+TEST(XmlParserTest, AttributesPastTheLimitAreReadAndDropped) {
+    // Twenty thousand names took seconds through the map; the limit keeps the cost linear, and
+    // the rest of the tag is still consumed, so the document around it reads as before.
+    const u64 limit = XmlParser::maxAttributesPerTag;
+    std::string tag = "<copy";
+    for (u64 i = 0; i < 20000; ++i)
+        tag += " a" + std::to_string(100000 + i) + "='" + std::to_string(i) + "'";
+    const ElementPtr root = parse("<cd_definition><filesystem_commands>" + tag +
+                                  " source='late'/><delete target='x'/></filesystem_commands>"
+                                  "<product_id>P</product_id></cd_definition>");
+    const ElementPtr commands = root->getChild("filesystem_commands");
+    const ElementPtr copy = commands->getChild("copy");
+    EXPECT_EQ(attributeCount(*copy), limit);
+    EXPECT_EQ(text(copy->getAttribute(bytes("a" + std::to_string(100000 + limit - 1)))),
+              std::to_string(limit - 1));
+    EXPECT_FALSE(copy->hasAttribute(bytes("a" + std::to_string(100000 + limit))));
+    EXPECT_FALSE(copy->hasAttribute("source"));
+    EXPECT_EQ(text(commands->getChild("delete")->getAttribute("target")), "x");
+    EXPECT_EQ(text(root->getChild("product_id")->getText()), "P");
+
+    // Below the limit a repeated name still replaces its value and takes no place of its own.
+    std::string full = "<d><r";
+    for (u64 i = 0; i + 1 < limit; ++i)
+        full += " k" + std::to_string(1000 + i) + "='" + std::to_string(i) + "'";
+    const ElementPtr r = parse(full + " k1000='again' last='1'/></d>")->getChild("r");
+    EXPECT_EQ(attributeCount(*r), limit);
+    EXPECT_EQ(text(r->getAttribute("k1000")), "again");
+    EXPECT_EQ(text(r->getAttribute("last")), "1");
 }
 
 } // namespace
