@@ -1,6 +1,7 @@
 // Thin typed wrappers of the dialog controls the pages bind.
 #pragma once
 
+#include "framework/CString.h"
 #include "framework/Wnd.h"
 
 #include <commctrl.h>
@@ -37,6 +38,8 @@ class CComboBox : public CWnd {
         return static_cast<int>(
             SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszText)));
     }
+    // Empty for an index that is not in the list.
+    void GetLBText(int nIndex, CString &rString) const;
 };
 
 class CRichEditCtrl : public CWnd {

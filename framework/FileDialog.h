@@ -1,6 +1,7 @@
 // CFileDialog: the common open and save dialogs with a filter written "text|pattern|...||".
 #pragma once
 
+#include "framework/CString.h"
 #include "framework/Wnd.h"
 
 #include <commdlg.h>
@@ -20,7 +21,7 @@ class CFileDialog {
     // IDOK or IDCANCEL.
     INT_PTR DoModal();
     // The chosen file's full path; empty until a file has been chosen.
-    std::string GetPathName() const { return m_fileName; }
+    CString GetPathName() const { return CString(m_fileName); }
 
     // Callers may set fields such as lpstrInitialDir before DoModal.
     OPENFILENAMEA m_ofn;

@@ -25,9 +25,9 @@ struct JobFunctions {
     JobFunctions() {
         if (HMODULE kernel = LoadLibraryA("KERNEL32.DLL")) {
             createJobObject = reinterpret_cast<CreateJobObjectFn>(
-                reinterpret_cast<void *>(GetProcAddress(kernel, "CreateJobObjectA")));
+                reinterpret_cast<void *>(sys.GetProcAddress(kernel, "CreateJobObjectA")));
             assignProcessToJobObject = reinterpret_cast<AssignProcessToJobObjectFn>(
-                reinterpret_cast<void *>(GetProcAddress(kernel, "AssignProcessToJobObject")));
+                reinterpret_cast<void *>(sys.GetProcAddress(kernel, "AssignProcessToJobObject")));
         }
     }
 };

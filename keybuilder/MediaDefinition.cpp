@@ -200,13 +200,19 @@ bool CMediaDefinition::ParseDefinitionFile(const char *path) {
     return true;
 }
 
+CString OverrideFilePath(const char *productId) {
+    if (std::strpbrk(productId, "\\/:"))
+        return CString();
+    char directory[kPathBuffer];
+    GetModuleDirectory(directory, sizeof directory);
+    return CString(directory) + kOverrideFolder + productId + ".xml";
+}
+
 bool CMediaDefinition::Load() {
     bool ok = ParseDefinitionFile(definitionPath);
     if (!productId.IsEmpty()) {
-        char directory[kPathBuffer];
-        GetModuleDirectory(directory, sizeof directory);
-        CString path = CString(directory) + kOverrideFolder + productId + ".xml";
-        if (FileExists(path))
+        CString path = OverrideFilePath(productId);
+        if (!path.IsEmpty() && FileExists(path))
             ok = ParseDefinitionFile(path);
     }
     return ok;

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "common/IsoImage.h"
+#include "common/SharedPtr.h"
 #include "common/Streams.h"
 #include "common/String.h"
+#include "common/XmlElement.h"
 #include "framework/CString.h"
 
 #include <cstdint>
@@ -13,6 +15,17 @@
 // override files (named after the definition's product_id).
 constexpr const char *kMediaDefinitionPath = "\\usb\\usbcreator.xml";
 constexpr const char *kOverrideFolder = "\\override\\";
+
+// The override file for a product id: the override folder beside the executable, the id, ".xml".
+// Empty when the id holds a separator or a drive colon, since it could then name a file outside the
+// override folder.
+CString OverrideFilePath(const char *productId);
+
+// The creation script's job and command lines: the script, the disc's letter, the key's letter and,
+// on a multiboot key, the key's folder for the disc, all inside one pair of quotes.
+constexpr const char *kCreateScriptJob = "KXUSB-CreateScript-Job";
+constexpr const char *kScriptWithFolder = "CMD.EXE /C \"%s %c: %c: %s\"";
+constexpr const char *kScriptWithoutFolder = "CMD.EXE /C \"%s %c: %c:\"";
 
 class CMediaDefinition {
   public:
@@ -37,6 +50,13 @@ class CMediaDefinition {
     bool ShowReadme();
     // Bytes in use on the letter's volume; -1 when the volume cannot be asked.
     std::int64_t GetDriveUsedBytes(char letter);
+    // The image's definition at path (empty: definitionPath) as an element tree, replaced whole by the
+    // override file for its product_id when one exists; a bare root when neither can be read.
+    Common::SharedPtr<Common::XmlElement> LoadScriptTree(Common::string path);
+    // Puts the source on the key: an image is extracted and its filesystem_commands applied, a disc
+    // is handed to its creation script. allowMultiboot lets multibootDirectory choose the folder.
+    // False when the script cannot be started; a key left short ends the program with message 177.
+    bool TransferToKey(char targetLetter, bool allowMultiboot);
     // Refills cdromFlag. Always true.
     bool FindCdromDrives();
     // The source's volume label; empty when there is none.

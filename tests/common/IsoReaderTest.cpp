@@ -312,14 +312,27 @@ TEST(IsoReader, RefusesDirectoriesThatLeadBackOrNestTooDeep) {
 }
 
 TEST(IsoReader, SuspSpEntryOfTheRootsFirstRecord) {
-    IsoBuilder image;
-    std::string self = IsoBuilder::record(std::string(1, '\0'), 20, 2048, true, "SP\x07\x01\xBE\xEF\x05");
-    std::string parent = IsoBuilder::record(std::string(1, '\1'), 20, 2048, true);
-    image.put(20 * 2048, self + parent);
-    IsoReader reader;
-    ASSERT_TRUE(openCrafted(image, reader));
-    EXPECT_TRUE(reader.suspPresent);
-    EXPECT_EQ(5u, reader.suspSkip);
+    const std::string sp("SP\x07\x01\xBE\xEF", 6);
+    struct Case {
+        std::string systemUse;
+        bool present;
+        std::uint64_t skip;
+    } cases[] = {
+        {sp + "\x05", true, 5},
+        {std::string(14, 'X') + sp + "\x03", true, 3}, // behind CD-ROM XA information
+        {"SP\x07\x01\xBE\xEE\x05", false, 0},
+        {sp, false, 0}, // no LEN_SKP byte
+    };
+    for (const Case &c : cases) {
+        IsoBuilder image;
+        std::string self = IsoBuilder::record(std::string(1, '\0'), 20, 2048, true, c.systemUse);
+        std::string parent = IsoBuilder::record(std::string(1, '\1'), 20, 2048, true);
+        image.put(20 * 2048, self + parent);
+        IsoReader reader;
+        ASSERT_TRUE(openCrafted(image, reader)) << c.systemUse;
+        EXPECT_EQ(c.present, bool(reader.suspPresent)) << c.systemUse;
+        EXPECT_EQ(c.skip, reader.suspSkip) << c.systemUse;
+    }
 }
 
 TEST(IsoReader, ReadDataStaysInsideTheImage) {

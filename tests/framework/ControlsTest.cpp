@@ -38,6 +38,18 @@ class CheckPage : public CPropertyPage {
     CButton m_checkBox;
 };
 
+class CommandPage : public CPropertyPage {
+  public:
+    CommandPage() : CPropertyPage(IDD_TEST_FIRST) {
+        MapCommand(IDC_TEST_BUTTON, BN_CLICKED, &CommandPage::OnPress);
+        MapCommand(IDC_TEST_CHECK, BN_CLICKED, &CommandPage::OnCheck);
+    }
+    void OnPress() { ++presses; }
+    void OnCheck() { ++checks; }
+    int presses = 0;
+    int checks = 0;
+};
+
 class OnePageSheet : public CPropertySheet {
   public:
     explicit OnePageSheet(CPropertyPage &page) : CPropertySheet(IDS_TEST_CAPTION) {
@@ -75,6 +87,22 @@ TEST_F(ControlsTest, DataExchangeMovesCheckStatesBothWaysAndBindsControlsOnce) {
     EXPECT_EQ(page.m_checkBox.m_hWnd, nullptr) << "a control whose window is gone lets go of its handle";
 }
 
+TEST_F(ControlsTest, CommandTableRoutesEachControlsNotificationToItsHandler) {
+    CommandPage page;
+    OnePageSheet sheet(page);
+    ASSERT_TRUE(sheet.Create(nullptr, kModelessWizardStyle));
+    ::SendMessageA(::GetDlgItem(page.m_hWnd, IDC_TEST_BUTTON), BM_CLICK, 0, 0);
+    ::SendMessageA(::GetDlgItem(page.m_hWnd, IDC_TEST_CHECK), BM_CLICK, 0, 0);
+    ::SendMessageA(::GetDlgItem(page.m_hWnd, IDC_TEST_BUTTON), BM_CLICK, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(page.presses, 2);
+    EXPECT_EQ(page.checks, 1);
+    // Another notification of the same control has no entry.
+    page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_BUTTON, BN_SETFOCUS),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(page.m_hWnd, IDC_TEST_BUTTON)));
+    EXPECT_EQ(page.presses, 2);
+}
+
 TEST_F(ControlsTest, SortedComboKeepsLetterOrderWhateverTheOrderOfAdding) {
     ControlsPage page;
     OnePageSheet sheet(page);
@@ -92,6 +120,11 @@ TEST_F(ControlsTest, SortedComboKeepsLetterOrderWhateverTheOrderOfAdding) {
         combo.GetLBText(i, text);
         EXPECT_STREQ(text, expected[i]);
     }
+    CString third;
+    combo.GetLBText(2, third);
+    EXPECT_EQ(third, "F: (2000 MB)");
+    combo.GetLBText(3, third);
+    EXPECT_TRUE(third.IsEmpty()) << "past the end";
     EXPECT_EQ(combo.SetCurSel(2), 2);
     EXPECT_EQ(combo.GetCurSel(), 2);
     for (int i = combo.GetCount() - 1; i >= 0; --i)

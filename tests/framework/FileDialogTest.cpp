@@ -75,15 +75,26 @@ TEST(FileDialogTest, ReturnsTheChosenFullPathAndShowsTheFilter) {
     dialog.m_ofn.lpstrInitialDir = folder.path().c_str();
     DialogAnswerer answer((folder / "disc.iso").c_str());
     EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(dialog.GetPathName(), folder / "disc.iso");
+    EXPECT_EQ(std::string(dialog.GetPathName()), folder / "disc.iso");
     EXPECT_EQ(answer.filter(), "*.iso");
+}
+
+TEST(FileDialogTest, HandsTheHostItsOwnFormsOfFilterAndExtension) {
+    CFileDialog dialog(TRUE, ".iso", nullptr, kOpenImageFlags, "Images|*.iso|All|*.*||");
+    // The host wants NUL separators ending in a double NUL, and the extension without its dot
+    // (with the dot, a typed "disc" would become "disc..iso").
+    const char expected[] = "Images\0*.iso\0All\0*.*\0\0";
+    EXPECT_EQ(std::string(dialog.m_ofn.lpstrFilter, sizeof(expected)),
+              std::string(expected, sizeof(expected)));
+    EXPECT_STREQ(dialog.m_ofn.lpstrDefExt, "iso");
+    EXPECT_EQ(dialog.m_ofn.Flags & kOpenImageFlags, kOpenImageFlags);
 }
 
 TEST(FileDialogTest, CancelLeavesNoPath) {
     CFileDialog dialog(TRUE, ".iso", nullptr, kOpenImageFlags, "*.iso|*.iso||");
     DialogAnswerer answer(nullptr);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(dialog.GetPathName(), "");
+    EXPECT_TRUE(dialog.GetPathName().IsEmpty());
 }
 
 } // namespace

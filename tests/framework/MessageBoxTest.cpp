@@ -2,8 +2,8 @@
 #include "framework/MessageBox.h"
 #include "framework/AppState.h"
 #include "resources/StringIds.h"
-#include "support/win32/MessageBoxRecorder.h"
 #include "support/RunLocale.h"
+#include "support/win32/MessageBoxRecorder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Tests of the child-process procedure with real command scripts.
 #include "keybuilder/ChildProcess.h"
+#include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
-#include "support/RunLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -105,14 +105,30 @@ TEST(RunChildProcess, DispatchesTheCallersMessagesUntilTheChildEnds) {
     EXPECT_EQ(1, receiver.inJob) << "the child was not in the named job";
 }
 
-TEST(RunChildProcess, WaitsForAChildThatPostsNothing) {
-    ScratchFolder scratch;
-    scratch.write("quick.cmd", "@echo made>\"%~dp0made\"\r\n");
-    int ends = 0;
-    std::string command = "CMD.EXE /C \"" + (scratch / "quick.cmd") + "\"";
-    EXPECT_TRUE(RunChildProcess(command.c_str(), "Orvella-Test-Quick", 0, nullptr, [&] { ++ends; }));
-    EXPECT_EQ(1, ends);
-    EXPECT_TRUE(scratch.exists("made"));
+FARPROC WINAPI withoutJobFunctions(HMODULE module, LPCSTR name) {
+    if (std::string(name) == "CreateJobObjectA" || std::string(name) == "AssignProcessToJobObject")
+        return nullptr;
+    return GetProcAddress(module, name);
+}
+
+TEST(RunChildProcess, WaitsForAQuietChildWithAndWithoutJobFunctions) {
+    for (bool jobs : {true, false}) {
+        ScopedSystemCall<decltype(SystemCalls::GetProcAddress)> lookup(
+            sys.GetProcAddress, jobs ? sys.GetProcAddress : withoutJobFunctions);
+        ScratchFolder scratch;
+        scratch.write("quick.cmd", "@echo made>\"%~dp0made\"\r\n");
+        std::string jobName = std::string("Orvella-Test-Quick-") + (jobs ? "jobs" : "none");
+        std::string command = "CMD.EXE /C \"" + (scratch / "quick.cmd") + "\"";
+        int ends = 0;
+        EXPECT_TRUE(RunChildProcess(command.c_str(), jobName.c_str(), 0, nullptr, [&] { ++ends; })) << jobs;
+        EXPECT_EQ(1, ends) << jobs;
+        EXPECT_TRUE(scratch.exists("made")) << jobs;
+        // The job stays open until the program ends, so its name is still there when one was made.
+        HANDLE job = OpenJobObjectA(JOB_OBJECT_QUERY, FALSE, jobName.c_str());
+        EXPECT_EQ(jobs, job != nullptr) << jobs;
+        if (job)
+            CloseHandle(job);
+    }
 }
 
 // Run once in the default locale and once each under LC_ALL=ja_JP.UTF-8 and fr_FR.UTF-8.

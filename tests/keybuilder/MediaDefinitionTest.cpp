@@ -253,6 +253,22 @@ TEST(CMediaDefinition, AFailedDiscStillGetsTheOverrideOfTheProductIdHeld) {
     EXPECT_FALSE(t.media.Load()) << "no product id is held any more";
 }
 
+TEST(CMediaDefinition, AProductIdThatLeavesTheOverrideFolderFindsNoOverride) {
+    // Each id would name a file beside the executable, outside the override folder.
+    const char *ids[] = {"..\\outside", "../outside", "sub\\..\\..\\outside"};
+    for (const char *id : ids) {
+        WithOverrides t;
+        std::string body = kFullBody;
+        body.replace(body.find("KXTOOL"), 6, id);
+        t.disc(definition(body));
+        t.scratch.write("outside.xml", definition("<version>3.0</version>"));
+        EXPECT_TRUE(t.media.Load()) << id;
+        EXPECT_STREQ("2.0", t.media.version) << id;
+        EXPECT_STREQ(id, t.media.productId) << id;
+    }
+    EXPECT_STREQ("", OverrideFilePath("C:outside"));
+}
+
 // Run once in the default locale and once each under LC_ALL=ja_JP.UTF-8 and fr_FR.UTF-8.
 TEST(CMediaDefinitionLocale, NameAndReadmeFollowTheSystemLanguage) {
     struct Case {

@@ -11,5 +11,8 @@ std::string RunLocale() {
 std::string RunLanguage() {
     std::string locale = RunLocale();
     std::string language = locale.substr(0, locale.find('_'));
-    return language == "ja" || language == "fr" ? language : "en";
+    for (const char *known : {"fr", "es", "de", "it", "ja"})
+        if (language == known)
+            return language;
+    return "en";
 }

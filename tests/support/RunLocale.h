@@ -6,5 +6,6 @@
 // The value of LC_ALL that Wine was started with, empty when none.
 std::string RunLocale();
 
-// The language code that run stands for: "ja" for ja_JP.UTF-8, "fr" for fr_FR.UTF-8, "en" otherwise.
+// The language code that run stands for: "ja" for ja_JP.UTF-8, likewise "fr", "es", "de" and "it";
+// "en" for every other locale.
 std::string RunLanguage();

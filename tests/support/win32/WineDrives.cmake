@@ -9,7 +9,10 @@ set(ORVELLA_CDROM_LABEL ORVELLA_DISC)
 
 function(orvella_add_drive_tests name)
     cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
-    if(NOT TEST wine_drives_setup)
+    # if(TEST) sees only the current folder's tests: a second folder would add a second fixture.
+    get_property(fixture_made GLOBAL PROPERTY orvella_wine_drives_fixture)
+    if(NOT fixture_made)
+        set_property(GLOBAL PROPERTY orvella_wine_drives_fixture TRUE)
         set(script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/wine-drives)
         set(args ${CMAKE_BINARY_DIR}/wine-run ${WINESERVER} ${ORVELLA_DRIVES_PREFIX} ${ORVELLA_DRIVES_FOLDER}
                  ${ORVELLA_CDROM_LETTER} ${ORVELLA_REMOVABLE_LETTER} ${ORVELLA_CDROM_LABEL})

@@ -1,0 +1,177 @@
+// The welcome, licence, task and insert-media pages: the key scan, the licence of the system's
+// language, Next only after Agree, the task for later pages and the bold caution.
+#include "PageFixture.h"
+
+#include "support/FileBytes.h"
+#include "support/RunLocale.h"
+#include "support/ScratchFolder.h"
+#include "wizard/EulaPage.h"
+
+#include <windows.h>
+
+namespace {
+
+using LicenceLocale = PageFixture;
+
+// The licence beside the executable is the one of the system's language, whatever the dialogs show.
+TEST_F(LicenceLocale, ShowsTheLicenceOfTheSystemLanguage) {
+    press(PSBTN_NEXT);
+    ASSERT_EQ(currentId(), 173u);
+    std::string file = readWholeFile(testFolder() + (RunLanguage() == "ja" ? "eula.ja" : "eula.en"));
+    std::string firstLine = file.substr(0, file.find_first_of("\r\n"));
+    ASSERT_FALSE(firstLine.empty());
+    std::string shown = windowText(control(sheet->m_eulaPage, IDC_EULA_TEXT));
+    EXPECT_EQ(shown.substr(0, firstLine.size()), firstLine);
+    EXPECT_GT(shown.size(), file.size() / 2) << "the whole licence is streamed in";
+    LRESULT options = ::SendMessageA(control(sheet->m_eulaPage, IDC_EULA_TEXT), EM_GETOPTIONS, 0, 0);
+    EXPECT_EQ(options & (ECO_READONLY | ECO_SAVESEL), ECO_READONLY | ECO_SAVESEL);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(PageFixture, LicenceLetsTheUserOnOnlyAfterAgree) {
+    press(PSBTN_NEXT);
+    ASSERT_EQ(currentId(), 173u);
+    EXPECT_TRUE(::IsDlgButtonChecked(sheet->m_eulaPage.m_hWnd, IDC_DISAGREE));
+    EXPECT_TRUE(enabled(kBackButtonId));
+    EXPECT_FALSE(enabled(kNextButtonId));
+    click(sheet->m_eulaPage, IDC_AGREE);
+    EXPECT_TRUE(enabled(kNextButtonId));
+    click(sheet->m_eulaPage, IDC_DISAGREE);
+    EXPECT_FALSE(enabled(kNextButtonId));
+
+    click(sheet->m_eulaPage, IDC_AGREE);
+    press(PSBTN_NEXT);
+    ASSERT_EQ(currentId(), 174u);
+    press(PSBTN_BACK);
+    ASSERT_EQ(currentId(), 173u);
+    EXPECT_TRUE(enabled(kNextButtonId)) << "Agree is still checked";
+    click(sheet->m_eulaPage, IDC_DISAGREE);
+    press(PSBTN_BACK);
+    press(PSBTN_NEXT);
+    ASSERT_EQ(currentId(), 173u);
+    EXPECT_FALSE(enabled(kNextButtonId)) << "Disagree is still checked";
+}
+
+TEST_F(PageFixture, WelcomeShowsNextAloneAndEachNextScansForKeys) {
+    EXPECT_FALSE(enabled(kBackButtonId));
+    EXPECT_TRUE(enabled(kNextButtonId));
+    press(PSBTN_NEXT);
+    EXPECT_TRUE(sheet->m_deviceManager.isUsbKey[kKeyLetter - 'A']);
+
+    press(PSBTN_BACK);
+    ASSERT_EQ(currentId(), 119u);
+    disks.setDiskList({"IDE\\DiskST3500\\1"});
+    press(PSBTN_NEXT);
+    EXPECT_FALSE(sheet->m_deviceManager.isUsbKey[kKeyLetter - 'A']) << "the second Next scanned again";
+}
+
+// The licence is looked for beside the executable, which these tests place in a scratch folder.
+std::string fakeProgramFolder;
+DWORD WINAPI programInScratch(HMODULE, LPSTR path, DWORD size) {
+    std::string fake = fakeProgramFolder + "\\orvella.exe";
+    lstrcpynA(path, fake.c_str(), static_cast<int>(size));
+    return static_cast<DWORD>(fake.size());
+}
+void recordExit(UINT) { ADD_FAILURE() << "the process would have ended"; }
+
+struct MissingLicenceCase {
+    const char *what;
+    bool present;
+    bool locked;
+};
+
+const MissingLicenceCase missingLicenceCases[] = {
+    {"no file", false, false},
+    // Present but not readable: as good as missing, and no exception may leave the page.
+    {"file locked by another program", true, true},
+};
+
+TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
+    for (const MissingLicenceCase &c : missingLicenceCases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+        fakeProgramFolder = folder.path();
+        std::string licence = folder.path() + (IsJapaneseSystemLocale() ? "\\eula.ja" : "\\eula.en");
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (c.present) {
+            folder.write(licence.substr(folder.path().size() + 1), "licence text\r\n");
+            lock = ::CreateFileA(licence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        }
+        {
+            ScopedSystemCall<decltype(sys.GetModuleFileNameA)> program(sys.GetModuleFileNameA,
+                                                                       programInScratch);
+            ScopedSystemCall<decltype(sys.ExitProcess)> exits(sys.ExitProcess, recordExit);
+            press(PSBTN_NEXT);
+            PumpUntil([&] { return sheet->m_hWnd == nullptr; }, 3000);
+        }
+        if (lock != INVALID_HANDLE_VALUE)
+            ::CloseHandle(lock);
+        std::vector<std::string> shown = takeBoxes();
+        std::string expected = loadedText(110);
+        expected.replace(expected.find("%s"), 2, licence);
+        EXPECT_EQ(shown, std::vector<std::string>{expected});
+        ASSERT_FALSE(boxes.boxes().empty());
+        EXPECT_EQ(boxes.boxes().back().type & MB_ICONMASK, UINT(MB_ICONERROR));
+        EXPECT_EQ(sheet->m_hWnd, nullptr) << "the close request ended the wizard";
+
+        // A fresh wizard for the next case.
+        sheet = std::make_unique<CWizard97>(106, nullptr, 0);
+        app.m_pMainWnd = sheet.get();
+        ASSERT_TRUE(sheet->Create(nullptr, kWizardWindowStyle, 0));
+        PumpMessages();
+    }
+}
+
+LONG weightOf(HWND control) {
+    LOGFONTA description{};
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    if (!font || !::GetObjectA(font, sizeof(description), &description))
+        return -1;
+    return description.lfWeight;
+}
+
+TEST_F(PageFixture, TaskDecidesTheCautionAndTheLastChoiceCounts) {
+    press(PSBTN_NEXT);
+    click(sheet->m_eulaPage, IDC_AGREE);
+    press(PSBTN_NEXT);
+    ASSERT_EQ(currentId(), 174u);
+    EXPECT_TRUE(::IsDlgButtonChecked(sheet->m_taskPage.m_hWnd, IDC_TASK_CREATE));
+    EXPECT_FALSE(::IsDlgButtonChecked(sheet->m_taskPage.m_hWnd, IDC_TASK_ADD));
+
+    struct Step {
+        int radio;
+        Common::u32 task;
+        bool cautionShown;
+    };
+    const Step steps[] = {{IDC_TASK_CREATE, 0, true}, {IDC_TASK_ADD, 1, false}, {IDC_TASK_CREATE, 0, true}};
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.task);
+        click(sheet->m_taskPage, step.radio);
+        EXPECT_EQ(::IsDlgButtonChecked(sheet->m_taskPage.m_hWnd, IDC_TASK_ADD), UINT(step.task == 1));
+        press(PSBTN_NEXT);
+        ASSERT_EQ(currentId(), 106u);
+        EXPECT_EQ(sheet->m_bTaskChosen, 1u);
+        EXPECT_EQ(sheet->m_nTask, step.task);
+        HWND caution = control(sheet->m_insertMediaPage, IDC_CAUTION);
+        EXPECT_EQ(bool(::IsWindowVisible(caution)), step.cautionShown);
+        EXPECT_EQ(weightOf(caution), FW_BOLD);
+        EXPECT_TRUE(enabled(kBackButtonId) && enabled(kNextButtonId)) << "kept from the licence page";
+        press(PSBTN_BACK);
+        ASSERT_EQ(currentId(), 174u);
+    }
+    EXPECT_EQ(history(), (std::vector<UINT>{119, 173}));
+}
+
+TEST_F(PageFixture, TaskWithNeitherCheckedStaysAndRecordsNothing) {
+    press(PSBTN_NEXT);
+    click(sheet->m_eulaPage, IDC_AGREE);
+    press(PSBTN_NEXT);
+    ::CheckDlgButton(sheet->m_taskPage.m_hWnd, IDC_TASK_CREATE, BST_UNCHECKED);
+    press(PSBTN_NEXT);
+    EXPECT_EQ(currentId(), 174u);
+    EXPECT_EQ(sheet->m_bTaskChosen, 0u);
+    EXPECT_EQ(history(), (std::vector<UINT>{119, 173}));
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+// Every way the program ends, seen from outside: the product runs as a child process and is
+// driven through its sheet window; and the refused start-up, in this process.
+#include "platform/SystemCalls.h"
+#include "resources/StringIds.h"
+#include "wizard/OrvellaApp.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace {
+
+constexpr int kSelectMediaPage = 4;
+
+class RunningProgram {
+  public:
+    RunningProgram() {
+        char path[MAX_PATH];
+        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string exe = path;
+        exe = exe.substr(0, exe.rfind('\\') + 1) + "orvella.exe";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        std::string commandLine = "\"" + exe + "\"";
+        m_started = ::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &m_process);
+    }
+    ~RunningProgram() {
+        if (!m_started)
+            return;
+        if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.hProcess, 99);
+        ::CloseHandle(m_process.hProcess);
+        ::CloseHandle(m_process.hThread);
+    }
+
+    bool started() const { return m_started; }
+
+    // The child's sheet: its visible top-level dialog window.
+    HWND sheet() {
+        for (int i = 0; i < 1000 && !m_sheet; ++i) {
+            ::EnumWindows(
+                [](HWND window, LPARAM self) {
+                    auto *program = reinterpret_cast<RunningProgram *>(self);
+                    DWORD pid = 0;
+                    ::GetWindowThreadProcessId(window, &pid);
+                    char cls[16];
+                    ::GetClassNameA(window, cls, sizeof(cls));
+                    if (pid != program->m_process.dwProcessId || !::IsWindowVisible(window) ||
+                        std::string(cls) != "#32770")
+                        return TRUE;
+                    program->m_sheet = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(this));
+            if (!m_sheet)
+                ::Sleep(10);
+        }
+        return m_sheet;
+    }
+
+    // The index of the child's current page, as its sheet reports it; -1 when it has none.
+    int currentPage() {
+        HWND page = reinterpret_cast<HWND>(::SendMessageA(sheet(), PSM_GETCURRENTPAGEHWND, 0, 0));
+        return page ? static_cast<int>(
+                          ::SendMessageA(sheet(), PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0))
+                    : -1;
+    }
+
+    // Presses Next until the given page index is current. Past the select-media page, which lets
+    // no one on without a source and a key, the sheet is told to show the page.
+    bool goTo(int index) {
+        for (int step = 0; step < 10 && currentPage() < index && currentPage() < kSelectMediaPage; ++step) {
+            ::SendMessageA(sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+            waitIdle();
+        }
+        for (int page = kSelectMediaPage + 1; page <= index && currentPage() < index; ++page) {
+            ::SendMessageA(sheet(), PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
+            waitIdle();
+        }
+        return currentPage() == index;
+    }
+
+    void waitIdle() { ::WaitForInputIdle(m_process.hProcess, 2000); }
+
+    // The exit code, or STILL_ACTIVE when the program has not ended within the time.
+    DWORD exitCode(DWORD timeoutMs = 10000) {
+        DWORD code = STILL_ACTIVE;
+        if (::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(m_process.hProcess, &code);
+        return code;
+    }
+
+  private:
+    PROCESS_INFORMATION m_process{};
+    bool m_started = false;
+    HWND m_sheet = nullptr;
+};
+
+constexpr DWORD kFatalExit = static_cast<DWORD>(-1);
+
+enum class Ending { CancelButton, CloseBox };
+
+struct EndCase {
+    const char *what;
+    int page;     // reached by Next from the welcome page
+    int backFrom; // then Back until this page, -1 for none
+    Ending ending;
+    DWORD exitCode;
+};
+
+void PrintTo(const EndCase &c, std::ostream *out) { *out << c.what; }
+
+const EndCase endCases[] = {
+    {"cancel on the welcome page", 0, -1, Ending::CancelButton, 0},
+    {"close on the licence page", 1, -1, Ending::CloseBox, 0},
+    {"cancel on the select-media page", 4, -1, Ending::CancelButton, 0},
+    {"close on the format page", 5, -1, Ending::CloseBox, kFatalExit},
+    {"cancel on the format page", 5, -1, Ending::CancelButton, kFatalExit},
+    {"close on the task page after the format page was shown", 5, 2, Ending::CloseBox, kFatalExit},
+    {"cancel on the completion page", 6, -1, Ending::CancelButton, kFatalExit},
+};
+
+class ProgramEndTest : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(ProgramEndTest, EndsWithItsExitCode) {
+    const EndCase &c = GetParam();
+    RunningProgram program;
+    ASSERT_TRUE(program.started());
+    ASSERT_NE(program.sheet(), nullptr);
+    program.waitIdle();
+    ASSERT_TRUE(program.goTo(c.page));
+    for (int step = 0; c.backFrom >= 0 && step < 10 && program.currentPage() > c.backFrom; ++step) {
+        ::SendMessageA(program.sheet(), PSM_PRESSBUTTON, PSBTN_BACK, 0);
+        program.waitIdle();
+    }
+    if (c.backFrom >= 0)
+        ASSERT_EQ(program.currentPage(), c.backFrom);
+    ::PostMessageA(program.sheet(), c.ending == Ending::CloseBox ? WM_CLOSE : WM_COMMAND,
+                   c.ending == Ending::CloseBox ? 0 : MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(program.exitCode(), c.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, ProgramEndTest, ::testing::ValuesIn(endCases), [](const auto &info) {
+    std::string name;
+    for (const char *p = info.param.what; *p; ++p)
+        if (isalnum(static_cast<unsigned char>(*p)))
+            name += *p;
+    return name;
+});
+
+TEST(ProgramEnd, FinishOnTheCompletionPageEndsWithZero) {
+    RunningProgram program;
+    ASSERT_TRUE(program.started());
+    ASSERT_NE(program.sheet(), nullptr);
+    ASSERT_TRUE(program.goTo(6));
+    ::PostMessageA(program.sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+    ::PostMessageA(program.sheet(), PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+    EXPECT_EQ(program.exitCode(), 0u);
+}
+
+TEST(ProgramEnd, CancelWhileDisabledDoesNotEndTheProgram) {
+    RunningProgram program;
+    ASSERT_TRUE(program.started());
+    HWND sheet = program.sheet();
+    ASSERT_NE(sheet, nullptr);
+    program.waitIdle();
+    ::EnableWindow(::GetDlgItem(sheet, IDCANCEL), FALSE);
+    ::PostMessageA(sheet, WM_CLOSE, 0, 0);
+    ::PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    EXPECT_EQ(program.exitCode(500), DWORD(STILL_ACTIVE));
+    EXPECT_EQ(program.currentPage(), 0);
+    ::EnableWindow(::GetDlgItem(sheet, IDCANCEL), TRUE);
+    ::PostMessageA(sheet, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.exitCode(), 0u);
+}
+
+// The refused start-up: no sockets layer, an empty box for message 103, and no window.
+std::string shownText;
+UINT shownType;
+int recordBox(HWND, LPCSTR text, LPCSTR, UINT type) {
+    shownText = text ? text : "(null)";
+    shownType = type;
+    return IDOK;
+}
+int refuseSockets(WORD, void *) { return 10091; }
+
+TEST(ProgramEnd, WithoutSocketsTheStartShowsAnEmptyBoxAndNoWizard) {
+    ScopedSystemCall<decltype(sys.WSAStartup)> sockets(sys.WSAStartup, refuseSockets);
+    ScopedSystemCall<decltype(sys.MessageBoxA)> boxes(sys.MessageBoxA, recordBox);
+    shownText = "not shown";
+    COrvellaApp app;
+    EXPECT_EQ(AfxWinMain(), 0);
+    EXPECT_EQ(shownText, "");
+    EXPECT_EQ(shownType, UINT(MB_OK));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+} // namespace
