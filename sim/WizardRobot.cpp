@@ -172,19 +172,21 @@ bool pickLetter(HWND page, int control, char letter) {
     HWND combo = GetDlgItem(page, control);
     LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char text[256] = {};
-        if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text))
+        wchar_t text[256] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text / sizeof text[0]))
             continue;
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        if (text[0] == letter && text[1] == ':') {
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        if (text[0] == static_cast<wchar_t>(letter) && text[1] == L':') {
             SendMessageA(combo, CB_SETCURSEL, i, 0);
             SendMessageA(page, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE),
                          reinterpret_cast<LPARAM>(combo));
-            std::printf("picked %s\n", text);
+            std::printf("picked %s\n", utf8(text).c_str());
             return true;
         }
+        std::printf("item %d: %s (%d)\n", static_cast<int>(i), utf8(text).c_str(),
+                    static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)));
     }
-    std::printf("no item for %c: in list %d\n", letter, control);
+    std::printf("no item for %c: in list %d (%d items)\n", letter, control, static_cast<int>(count));
     return false;
 }
 
@@ -387,8 +389,9 @@ int main(int argc, char **argv) {
     for (UINT id : kPageOrder) {
         DWORD timeout = id == IDD_COMPLETE ? kBuildTimeoutMs : kPageTimeoutMs;
         if (!waitForPage(walk, sheet, id, timeout)) {
-            // A walk that ends the program on purpose has no page left to wait for.
-            stuck = walk.cancelAnswers.empty() || walk.cancelAnswers.back() != IDYES;
+            // A program that has ended (a fatal message, a cancel) has its status to say; one that
+            // still runs is stuck.
+            stuck = !programEnded();
             if (stuck)
                 std::printf("page %u did not come (now on %u)\n", id,
                             sheet && IsWindow(sheet) ? pageId(sheet) : 0);
@@ -429,6 +432,6 @@ int main(int argc, char **argv) {
     }
     DWORD status = 0;
     GetExitCodeProcess(program, &status);
-    std::printf("exit status %lu\n", status);
+    std::printf("exit status %ld\n", static_cast<long>(static_cast<LONG>(status)));
     return stuck ? 3 : static_cast<int>(status);
 }
