@@ -35,15 +35,20 @@ bool CDeviceManager::AddSyslinuxMenuEntry(const char *label, const char *menuLab
     CFile file;
     if (!file.Open(path, CFile::modeReadWrite | CFile::shareDenyWrite))
         return false;
-    file.SeekToEnd();
-    CString text;
-    text.Format(kMenuEntry, label, menuLabel, label, configFilename);
-    file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
-    if (addMode == 0) {
-        text.Format(kMenuTimeout, timeoutValue, label);
+    // A key that runs full mid-entry must not take the wizard down: the entry simply was not written.
+    try {
+        file.SeekToEnd();
+        CString text;
+        text.Format(kMenuEntry, label, menuLabel, label, configFilename);
         file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
+        if (addMode == 0) {
+            text.Format(kMenuTimeout, timeoutValue, label);
+            file.Write(text.GetString(), static_cast<UINT>(text.GetLength()));
+        }
+        file.Close();
+    } catch (const CFileException &) {
+        return false;
     }
-    file.Close();
     return true;
 }
 

@@ -59,5 +59,6 @@ class CFindKey : public CInteriorPropertyPage {
   private:
     // -1 after showing the refusal.
     LRESULT refuse(const CString &message);
+    // 0 when the image in the path field can be the source, else -1 after its refusal.
     LRESULT checkImageSource();
 };

@@ -1,6 +1,6 @@
-// Opens arbitrary bytes as an ISO image and, when it opens, walks every path and extracts every
-// file. The input lands at sector 16, where the descriptors begin, in a file just large enough to
-// be taken for an image.
+// Opens arbitrary bytes as an ISO image and, when it opens, walks every path, extracts every file
+// and copies the whole image out. The input lands at sector 16, where the descriptors begin, in a file just
+// large enough to be taken for an image.
 #include "common/IsoImage.h"
 
 #include <cstdint>
@@ -17,11 +17,7 @@ const std::uint64_t MinimumSize = 0x200000 + 0x10000;
 
 std::string folderPath;
 
-void removeScratchFolder() {
-    ::unlink((folderPath + "/input.iso").c_str());
-    ::unlink((folderPath + "/extracted").c_str());
-    ::rmdir(folderPath.c_str());
-}
+void removeScratchFolder() { Common::Filesystem::deleteTree(folderPath.c_str()); }
 
 // Made once and removed when the fuzzer exits.
 const std::string &scratchFolder() {
@@ -84,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size) {
     if (image.isOpen()) {
         image.getVolumeLabel();
         walk(image, "/", folder + "/extracted");
+        // The copy command writes the whole tree, with the image's own names, below the folder.
+        std::string tree = folder + "/tree";
+        image.copy("/", (tree + "/").c_str());
+        Common::Filesystem::deleteTree(tree.c_str());
     }
     return 0;
 }

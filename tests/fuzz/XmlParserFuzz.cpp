@@ -1,9 +1,12 @@
 // Parses arbitrary bytes as a definition with the small XML parser and makes the lookups the system
 // makes on the tree: the override's product_id, the filesystem_commands check and the walk over its
-// steps; then reads every name, text and attribute of the tree.
+// steps; then reads every name, text and attribute of the tree, and parses the text again into the
+// same root.
 #include "common/XmlParser.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -42,34 +45,50 @@ void runSteps(const ElementPtr &commands) {
     }
 }
 
-// Without recursion: the tree is as deep as the text nests.
-void readAll(const ElementPtr &root) {
+void append(std::string &out, const string &s) {
+    out += std::to_string(s.length()) + ":";
+    out.append(s.c_str(), s.length());
+}
+
+// Every name, text and attribute of the tree, each with its length, and the number of children;
+// without recursion, since the tree is as deep as the text nests.
+std::string dump(const ElementPtr &root) {
+    std::string out;
     std::vector<ElementPtr> pending(1, root);
     while (!pending.empty()) {
         const ElementPtr element = pending.back();
         pending.pop_back();
-        touch(element->getName());
-        touch(element->getText());
+        append(out, element->getName());
+        append(out, element->getText());
         for (Common::XmlElement::AttributeMap::const_iterator it = element->attributesBegin();
              it != element->attributesEnd(); ++it) {
-            touch(it->first);
-            touch(it->second);
+            append(out, it->first);
+            append(out, it->second);
         }
+        size_t children = 0;
         for (Common::XmlElement::ChildList::const_iterator it = element->childrenBegin();
-             it != element->childrenEnd(); ++it)
+             it != element->childrenEnd(); ++it, ++children)
             pending.push_back(*it);
+        out += "/" + std::to_string(children) + ";";
     }
+    return out;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size) {
+    const string text(reinterpret_cast<const char *>(data), size);
     ElementPtr root(new Common::XmlElement("root"));
-    Common::XmlParser().parse(string(reinterpret_cast<const char *>(data), size), root);
+    Common::XmlParser().parse(text, root);
 
     touch(root->getChild("product_id")->getText());
     if (root->hasChild("filesystem_commands"))
         runSteps(root->getChild("filesystem_commands"));
-    readAll(root);
+
+    // Parsing replaces what a root holds: the same text into the used root gives the same tree.
+    const std::string first = dump(root);
+    Common::XmlParser().parse(text, root);
+    if (dump(root) != first)
+        std::abort();
     return 0;
 }

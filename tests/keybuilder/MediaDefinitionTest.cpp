@@ -5,6 +5,7 @@
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
+#include "support/win32/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -176,20 +177,12 @@ TEST(CMediaDefinition, FilesThatLeaveTheFieldsAlone) {
     }
 }
 
-// The executable seems to lie in a scratch folder, so its override folder is the test's own.
-std::string fakeModulePath;
-DWORD WINAPI fakeModuleFileName(HMODULE, LPSTR out, DWORD size) {
-    std::strncpy(out, fakeModulePath.c_str(), size);
-    return static_cast<DWORD>(fakeModulePath.size());
-}
-
 struct WithOverrides {
     ScratchFolder scratch;
-    ScopedSystemCall<decltype(SystemCalls::GetModuleFileNameA)> module{sys.GetModuleFileNameA,
-                                                                       fakeModuleFileName};
+    // The executable seems to lie in the scratch folder, so its override folder is the test's own.
+    ProgramInFolder program{scratch.path()};
     CMediaDefinition media;
     WithOverrides() {
-        fakeModulePath = scratch / "orvella.exe";
         media.SetSourceDrive('E');
         media.definitionPath = (scratch / "disc/usbcreator.xml").c_str();
     }

@@ -4,6 +4,7 @@
 #include "resources/StringIds.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
+#include "support/win32/ProgramFolder.h"
 #include "support/win32/WineDrives.h"
 
 #include <gtest/gtest.h>
@@ -132,16 +133,8 @@ std::string stringResource(UINT id) {
     return text;
 }
 
-// The executable seems to lie in a scratch folder, so the override folder beside it is the test's.
-std::string fakeModulePath;
-DWORD WINAPI fakeModuleFileName(HMODULE, LPSTR out, DWORD size) {
-    lstrcpynA(out, fakeModulePath.c_str(), static_cast<int>(size));
-    return static_cast<DWORD>(fakeModulePath.size());
-}
-
 class ImageTransfer : public ::testing::Test {
   protected:
-    ImageTransfer() { fakeModulePath = beside / "orvella.exe"; }
     void SetUp() override { emptyKey(); }
     void TearDown() override { emptyKey(); }
 
@@ -161,8 +154,8 @@ class ImageTransfer : public ::testing::Test {
     }
 
     ScratchFolder beside;
-    ScopedSystemCall<decltype(SystemCalls::GetModuleFileNameA)> module{sys.GetModuleFileNameA,
-                                                                       fakeModuleFileName};
+    // The executable seems to lie in a scratch folder, so the override folder beside it is the test's.
+    ProgramInFolder program{beside.path()};
     CMediaDefinition media;
     MessageBoxRecorder boxes;
     ExitRecorder exits;
@@ -409,7 +402,13 @@ struct CommandLineProbe {
     static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto *self = reinterpret_cast<CommandLineProbe *>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self && message == WM_APP) {
-            self->commandLine = commandLineOf(self->media->scriptProcessId);
+            // Under Wine the child fills in its own process parameters as it starts, so a read
+            // right after the start can find them empty; the script waits for the flag meanwhile.
+            for (int tries = 0; tries < 500 && self->commandLine.empty(); ++tries) {
+                self->commandLine = commandLineOf(self->media->scriptProcessId);
+                if (self->commandLine.empty())
+                    Sleep(10);
+            }
             HANDLE job = OpenJobObjectA(JOB_OBJECT_QUERY, FALSE, kCreateScriptJob);
             HANDLE script = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, self->media->scriptProcessId);
             BOOL in = FALSE;

@@ -5,6 +5,7 @@
 #include "support/FileBytes.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
+#include "support/win32/ProgramFolder.h"
 #include "wizard/EulaPage.h"
 
 #include <windows.h>
@@ -65,13 +66,6 @@ TEST_F(PageFixture, WelcomeShowsNextAloneAndEachNextScansForKeys) {
     EXPECT_FALSE(sheet->m_deviceManager.isUsbKey[kKeyLetter - 'A']) << "the second Next scanned again";
 }
 
-// The licence is looked for beside the executable, which these tests place in a scratch folder.
-std::string fakeProgramFolder;
-DWORD WINAPI programInScratch(HMODULE, LPSTR path, DWORD size) {
-    std::string fake = fakeProgramFolder + "\\orvella.exe";
-    lstrcpynA(path, fake.c_str(), static_cast<int>(size));
-    return static_cast<DWORD>(fake.size());
-}
 void recordExit(UINT) { ADD_FAILURE() << "the process would have ended"; }
 
 struct MissingLicenceCase {
@@ -90,7 +84,6 @@ TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
     for (const MissingLicenceCase &c : missingLicenceCases) {
         SCOPED_TRACE(c.what);
         ScratchFolder folder;
-        fakeProgramFolder = folder.path();
         std::string licence = folder.path() + (IsJapaneseSystemLocale() ? "\\eula.ja" : "\\eula.en");
         HANDLE lock = INVALID_HANDLE_VALUE;
         if (c.present) {
@@ -99,8 +92,8 @@ TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
             ASSERT_NE(lock, INVALID_HANDLE_VALUE);
         }
         {
-            ScopedSystemCall<decltype(sys.GetModuleFileNameA)> program(sys.GetModuleFileNameA,
-                                                                       programInScratch);
+            // The licence is looked for beside the executable, here the scratch folder.
+            ProgramInFolder program(folder.path());
             ScopedSystemCall<decltype(sys.ExitProcess)> exits(sys.ExitProcess, recordExit);
             press(PSBTN_NEXT);
             PumpUntil([&] { return sheet->m_hWnd == nullptr; }, 3000);

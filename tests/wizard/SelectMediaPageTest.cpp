@@ -2,8 +2,13 @@
 #include "PageFixture.h"
 
 #include "framework/CString.h"
+#include "support/ScratchFolder.h"
+
+#include <commdlg.h>
+#include <dlgs.h>
 
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -164,6 +169,59 @@ TEST_F(PageFixture, SourceRadiosSwitchTheControlsAndRescanLeavesThePath) {
     EXPECT_EQ(windowText(control(page, IDC_ISO_PATH)), "C:\\images\\disc.iso");
     click(page, IDC_CD_DRIVE_RADIO);
     expectEnabled(true);
+}
+
+// Answers the file dialog that this thread opens over the sheet: types a name and presses OK, or
+// presses Cancel when the name is empty.
+void answerFileDialog(DWORD thread, HWND sheetWindow, std::string name) {
+    struct Search {
+        HWND sheet;
+        HWND found;
+    } search{sheetWindow, nullptr};
+    for (int i = 0; i < 500 && !search.found; ++i) {
+        ::EnumThreadWindows(
+            thread,
+            [](HWND window, LPARAM data) {
+                auto *s = reinterpret_cast<Search *>(data);
+                char cls[32];
+                ::GetClassNameA(window, cls, sizeof(cls));
+                if (window == s->sheet || std::string(cls) != "#32770" || !::IsWindowVisible(window))
+                    return TRUE;
+                s->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.found)
+            ::Sleep(10);
+    }
+    if (!search.found)
+        return;
+    if (name.empty()) {
+        ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return;
+    }
+    if (!::SetDlgItemTextA(search.found, cmb13, name.c_str()))
+        ::SetDlgItemTextA(search.found, edt1, name.c_str());
+    ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(PageFixture, BrowseStartsInTheCurrentFolderAndPutsTheChosenPathInTheField) {
+    goToSelectMedia(0);
+    chooseImage("");
+    ScratchFolder folder;
+    folder.write("disc.iso", "image");
+    char before[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, before);
+    ::SetCurrentDirectoryA(folder.path().c_str());
+    for (const char *answer : {"disc.iso", ""}) {
+        SCOPED_TRACE(answer);
+        std::thread user(answerFileDialog, ::GetCurrentThreadId(), sheet->m_hWnd, std::string(answer));
+        sheet->m_findKeyPage.OnBrowseIso();
+        user.join();
+        // A relative name is found in the folder the dialog opened in; Cancel changes nothing.
+        EXPECT_EQ(windowText(control(sheet->m_findKeyPage, IDC_ISO_PATH)), folder.path() + "\\disc.iso");
+    }
+    ::SetCurrentDirectoryA(before);
 }
 
 } // namespace

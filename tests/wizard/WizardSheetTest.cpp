@@ -76,7 +76,7 @@ class WizardWalkTest : public WizardSheetFixture, public ::testing::WithParamInt
 
 TEST_P(WizardWalkTest, HistoryHoldsThePagesBeforeTheCurrentOne) {
     for (const char *key = GetParam().keys; *key; ++key) {
-        // The pages of this walk set no button state of their own.
+        // Next is pressed whatever the licence page allows: the history is what this walk is about.
         sheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
         PumpMessages();
         press(*key == 'N' ? PSBTN_NEXT : PSBTN_BACK);

@@ -1,0 +1,329 @@
+// The format-and-copy page and the completion page: the build of the key in its order for both
+// tasks, the cancel during the copy, the readme offer and Finish; and, in a child process, the
+// ways the build ends the program.
+#include "BuildLog.h"
+#include "PageFixture.h"
+
+#include "framework/CString.h"
+#include "keybuilder/DeviceManager.h"
+#include "resources/StringIds.h"
+#include "support/FileBytes.h"
+#include "support/ScratchFolder.h"
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+
+namespace {
+
+using ::testing::ElementsAreArray;
+
+bool exists(const std::string &path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string menuEntry(const CMediaDefinition &media) {
+    CString entry;
+    entry.Format(kMenuEntry, static_cast<const char *>(media.multibootDirectory),
+                 static_cast<const char *>(media.displayName),
+                 static_cast<const char *>(media.multibootDirectory),
+                 static_cast<const char *>(media.multibootConfigFilename));
+    return entry.GetString();
+}
+
+const char *kDisabled = " [back 0 next 0 cancel 0]";
+const char *kCancelOnly = " [back 0 next 0 cancel 1]";
+const std::vector<std::string> kTransfer = {"open 170", "play -1 from 0 to -1", "stop", "close"};
+
+// The events up to the end of the transfer.
+std::vector<std::string> build(const std::vector<std::string> &events) {
+    auto end = std::find(events.begin(), events.end(), "close");
+    return {events.begin(), end == events.end() ? end : end + 1};
+}
+
+void failExit(UINT code) { ADD_FAILURE() << "the process would have ended with " << int(code); }
+int failSystem(const char *command) {
+    ADD_FAILURE() << "ran " << command;
+    return 0;
+}
+
+class FormatPageTest : public PageFixture {
+  protected:
+    explicit FormatPageTest(int answer = IDOK) : PageFixture(true, answer) {}
+
+    void reachFormatPage(Common::u32 task, const char *image) {
+        goToSelectMedia(task);
+        chooseImage(pageImage(image));
+        press(PSBTN_NEXT);
+        ASSERT_EQ(currentId(), 115u);
+        log = std::make_unique<BuildLog>(sheet->m_hWnd, control(sheet->m_formatPage, IDC_STATUS_LINE),
+                                         control(sheet->m_formatPage, IDC_COPY_ANIMATION));
+    }
+
+    // The build, then the completion page as the build leaves it.
+    void buildKey() {
+        formatsBefore = lastFormat->calls;
+        press(PSBTN_NEXT);
+        ASSERT_EQ(currentId(), 108u);
+        EXPECT_EQ(history().back(), 115u);
+        EXPECT_TRUE(visible(kFinishButtonId)) << "Finish in Next's place";
+        EXPECT_TRUE(enabled(kFinishButtonId));
+        EXPECT_FALSE(enabled(kBackButtonId));
+        std::vector<std::string> events = log->events();
+        // Selecting the format page from the completion page's activation must not build again.
+        EXPECT_EQ(std::count(events.begin(), events.end(), "close"), 1);
+        EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                                [](const std::string &e) { return e.rfind("start syslinux", 0) == 0; }),
+                  sheet->m_nTask == kCreateBootableKey ? 1 : 0);
+        EXPECT_EQ(lastFormat->calls - formatsBefore, sheet->m_nTask == kCreateBootableKey ? 1 : 0);
+        EXPECT_FALSE(sheet->m_formatPage.m_bCopying);
+    }
+
+    HWND readmeBox() { return control(sheet->m_completePage, IDC_VIEW_README); }
+
+    ScopedSystemCall<decltype(sys.ExitProcess)> exits{sys.ExitProcess, failExit};
+    ScopedSystemCall<decltype(sys.system)> commands{sys.system, failSystem};
+    std::unique_ptr<BuildLog> log;
+    int formatsBefore = 0;
+};
+
+TEST_F(FormatPageTest, FirstTaskOfAMultibootDiscFormatsInstallsTheMenuAndCopiesIntoItsFolder) {
+    reachFormatPage(kCreateBootableKey, "multi");
+    HWND warning = control(sheet->m_formatPage, IDC_WARNING);
+    EXPECT_TRUE(::IsWindowVisible(warning));
+    EXPECT_EQ(windowText(control(sheet->m_formatPage, IDC_TITLE_LINE)),
+              "The Multi Disc USB key will now be created.");
+    EXPECT_EQ(windowText(control(sheet->m_formatPage, IDC_STATUS_LINE)), "");
+    buildKey();
+
+    std::vector<std::string> expected = {
+        std::string("status 157") + kDisabled, std::string("status 158") + kDisabled,
+        std::string("start syslinux.exe -fma P:") + kDisabled, std::string("status 117") + kCancelOnly};
+    expected.insert(expected.end(), kTransfer.begin(), kTransfer.end());
+    EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
+
+    EXPECT_STREQ(lastFormat->label, L"") << "a multiboot key carries no disc's label";
+    EXPECT_TRUE(exists(keyRoot + "ldlinux.sys"));
+    for (const char *file : kMultibootFiles)
+        EXPECT_TRUE(exists(keyRoot + file)) << file;
+    std::string menu = readWholeFile(keyRoot + "syslinux.cfg");
+    std::string entry = menuEntry(sheet->m_mediaDefinition);
+    EXPECT_EQ(menu, readWholeFile(testFolder() + "syslinux.cfg") + entry + "\nTIMEOUT 50\nONTIMEOUT multi\n");
+    EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
+    EXPECT_FALSE(exists(keyRoot + "isolinux"));
+
+    EXPECT_EQ(windowText(control(sheet->m_completePage, IDC_RESULT_LINE)),
+              "The Multi Disc USB key was created successfully.");
+    EXPECT_FALSE(::IsWindowVisible(readmeBox())) << "its readme is not on the disc";
+    EXPECT_FALSE(::IsWindowVisible(control(sheet->m_completePage, IDC_VIEW_LOG)));
+    EXPECT_EQ(sheet->m_completePage.m_bViewReadme, 0);
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(FormatPageTest, FirstTaskOfAPlainDiscUsesItsLabelAndWritesNoMenu) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    buildKey();
+    EXPECT_STREQ(lastFormat->label, L"PLAINDISC");
+    EXPECT_TRUE(exists(keyRoot + "ldlinux.sys"));
+    EXPECT_FALSE(exists(keyRoot + "kxmboot.cfg"));
+    EXPECT_FALSE(exists(keyRoot + "syslinux.cfg"));
+    EXPECT_EQ(readWholeFile(keyRoot + "copied.txt"), "Read me first.\r\n");
+}
+
+TEST_F(FormatPageTest, SecondTaskOnlyAddsTheMenuEntryAndTheDisc) {
+    std::ofstream(keyRoot + "kxmboot.cfg") << "multiboot\n";
+    std::ofstream(keyRoot + "syslinux.cfg", std::ios::binary) << "# menu\n";
+    std::ofstream(keyRoot + "other.txt") << "another disc\n";
+    reachFormatPage(kAddDiscToKey, "multi");
+    EXPECT_FALSE(::IsWindowVisible(control(sheet->m_formatPage, IDC_WARNING)));
+    buildKey();
+
+    std::vector<std::string> expected = {std::string("status 117") + kCancelOnly};
+    expected.insert(expected.end(), kTransfer.begin(), kTransfer.end());
+    EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
+    EXPECT_TRUE(exists(keyRoot + "other.txt")) << "not formatted";
+    EXPECT_FALSE(exists(keyRoot + "ldlinux.sys"));
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), "# menu\n" + menuEntry(sheet->m_mediaDefinition));
+    EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
+}
+
+// The readme is opened through the text editor; its start is only recorded.
+bool refuseEditor(const std::string &command) { return command.rfind("NOTEPAD.EXE", 0) == 0; }
+
+TEST_F(FormatPageTest, FinishOpensTheReadmeOnlyWhileItsBoxIsChecked) {
+    for (bool keepChecked : {false, true}) {
+        SCOPED_TRACE(keepChecked ? "checked" : "unchecked");
+        if (!keepChecked)
+            reachFormatPage(kCreateBootableKey, "plain");
+        else {
+            // A second run on the same key.
+            sheet = std::make_unique<CWizard97>(106, nullptr, 0);
+            app.m_pMainWnd = sheet.get();
+            ASSERT_TRUE(sheet->Create(nullptr, kWizardWindowStyle, 0));
+            PumpMessages();
+            reachFormatPage(kCreateBootableKey, "plain");
+        }
+        log->onStart = refuseEditor;
+        buildKey();
+        EXPECT_TRUE(::IsWindowVisible(readmeBox()));
+        EXPECT_EQ(::SendMessageA(readmeBox(), BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_EQ(sheet->m_completePage.m_bViewReadme, 1);
+        if (!keepChecked)
+            ::SendMessageA(readmeBox(), BM_SETCHECK, BST_UNCHECKED, 0);
+        press(PSBTN_FINISH);
+        PumpUntil([&] { return sheet->m_hWnd == nullptr; }, 3000);
+        EXPECT_EQ(sheet->m_hWnd, nullptr) << "Finish closes the wizard";
+        std::vector<std::string> events = log->events();
+        bool opened = std::any_of(events.begin(), events.end(),
+                                  [](const std::string &e) { return e.rfind("start NOTEPAD.EXE ", 0) == 0; });
+        EXPECT_EQ(opened, keepChecked);
+        log.reset();
+    }
+}
+
+TEST_F(FormatPageTest, BackOnTheCompletionPageStays) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    buildKey();
+    std::vector<UINT> before = history();
+    press(PSBTN_BACK);
+    EXPECT_EQ(currentId(), 108u);
+    EXPECT_EQ(history(), before);
+}
+
+// A copy from a CD/DVD drive, held while its creation script "starts", so a cancel can come in.
+HWND cancelTarget = nullptr;
+BuildLog *cancelLog = nullptr;
+bool cancelDuringScriptStart(const std::string &command) {
+    if (command.rfind("CMD.EXE", 0) != 0)
+        return false;
+    auto plays = [] {
+        std::vector<std::string> events = cancelLog->events();
+        return std::count(events.begin(), events.end(), "play -1 from 0 to -1");
+    };
+    ::PostMessageA(cancelTarget, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    for (int i = 0; i < 500 && plays() < 2; ++i)
+        ::Sleep(10);
+    return true;
+}
+
+void useDriveSource(CWizard97 &sheet, BuildLog &log) {
+    sheet.m_mediaDefinition.SetSourceDrive('E');
+    sheet.m_mediaDefinition.creationScript = "E:\\usb\\create.bat";
+    cancelTarget = sheet.m_hWnd;
+    cancelLog = &log;
+    log.onStart = cancelDuringScriptStart;
+}
+
+class CancelDuringCopyTest : public FormatPageTest {
+  protected:
+    CancelDuringCopyTest() : FormatPageTest(IDNO) {}
+};
+
+TEST_F(CancelDuringCopyTest, AnsweredNoRestartsTheAnimationAndTheBuildGoesOn) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    useDriveSource(*sheet, *log);
+    buildKey();
+    std::vector<std::string> events = build(log->events());
+    std::vector<std::string> tail(events.end() - std::min<size_t>(events.size(), 6), events.end());
+    EXPECT_THAT(tail,
+                ElementsAreArray({std::string("play -1 from 0 to -1"),
+                                  std::string("start CMD.EXE /C \"E:\\usb\\create.bat E: P:\"") + kCancelOnly,
+                                  std::string("stop"), std::string("play -1 from 0 to -1"),
+                                  std::string("stop"), std::string("close")}));
+    ASSERT_FALSE(boxes.boxes().empty());
+    EXPECT_EQ(boxes.boxes().front().text, loadedText(IDS_CONFIRM_CLOSE));
+    EXPECT_EQ(boxes.boxes().front().type, UINT(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+}
+
+// ---- In a child process: the real end of the program.
+
+// Where a child writes what it showed and ran; set only in a child.
+const char *childResult() { return getenv("ORVELLA_PAGE_CHILD_RESULT"); }
+void appendResult(const std::string &line) { std::ofstream(childResult(), std::ios::app) << line << "\n"; }
+int WINAPI writeBox(HWND, LPCSTR text, LPCSTR, UINT) {
+    appendResult(std::string("box: ") + (text ? text : ""));
+    return IDYES;
+}
+int writeSystem(const char *command) {
+    appendResult(std::string("system: ") + command);
+    return 0;
+}
+
+class FormatPageChild : public FormatPageTest {
+  protected:
+    void SetUp() override {
+        if (!childResult())
+            GTEST_SKIP() << "runs as the child of FormatPageEnd";
+        FormatPageTest::SetUp();
+    }
+    void realEnd() {
+        exitsReal.emplace(sys.ExitProcess, &::ExitProcess);
+        writeBoxes.emplace(sys.MessageBoxA, writeBox);
+        writeCommands.emplace(sys.system, writeSystem);
+    }
+    std::optional<ScopedSystemCall<decltype(sys.ExitProcess)>> exitsReal;
+    std::optional<ScopedSystemCall<decltype(sys.MessageBoxA)>> writeBoxes;
+    std::optional<ScopedSystemCall<decltype(sys.system)>> writeCommands;
+};
+
+TEST_F(FormatPageChild, FormatFails) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    setFormatOutcome(FormatOutcome::Fail);
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on after a failed format";
+}
+
+TEST_F(FormatPageChild, CancelDuringACopyFromADriveAnsweredYes) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    useDriveSource(*sheet, *log);
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on after the cancel";
+}
+
+struct ChildEnd {
+    const char *test;
+    std::vector<std::string> result;
+};
+
+TEST(FormatPageEnd, EndsTheProgramWithMinusOneAfterItsMessage) {
+    const ChildEnd ends[] = {
+        {"FormatFails", {"box: " + loadedText(IDS_FORMAT_FAILED)}},
+        {"CancelDuringACopyFromADriveAnsweredYes",
+         {"box: " + loadedText(IDS_CONFIRM_CLOSE), "system: taskkill /F /T /PID 0"}},
+    };
+    for (const ChildEnd &end : ends) {
+        SCOPED_TRACE(end.test);
+        ScratchFolder folder;
+        std::string result = folder / "result.txt";
+        ::SetEnvironmentVariableA("ORVELLA_PAGE_CHILD_RESULT", result.c_str());
+        char exe[MAX_PATH];
+        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        std::string commandLine = std::string("\"") + exe + "\" --gtest_filter=FormatPageChild." + end.test;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION child{};
+        BOOL started = ::CreateProcessA(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &child);
+        ::SetEnvironmentVariableA("ORVELLA_PAGE_CHILD_RESULT", nullptr);
+        ASSERT_TRUE(started);
+        DWORD code = STILL_ACTIVE;
+        if (::WaitForSingleObject(child.hProcess, 30000) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(child.hProcess, &code);
+        else
+            ::TerminateProcess(child.hProcess, 99);
+        ::CloseHandle(child.hProcess);
+        ::CloseHandle(child.hThread);
+        { WineUsbDisks leftovers; } // what the ended child could not take away
+
+        EXPECT_EQ(code, DWORD(-1));
+        std::vector<std::string> lines;
+        std::ifstream in(result);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        EXPECT_EQ(lines, end.result);
+    }
+}
+
+} // namespace
