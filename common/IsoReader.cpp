@@ -20,7 +20,10 @@ const u8 TypePrimary = 1;
 const u8 TypeSupplementary = 2;
 const u8 TypeTerminator = 255;
 
-const char ElToritoId[32] = "EL TORITO SPECIFICATION";
+// The boot system identifier that makes a boot record El Torito's, NUL-padded to 32 bytes. Spelt
+// out byte by byte, as it is compared byte by byte.
+const char ElToritoId[32] = {'E', 'L', ' ', 'T', 'O', 'R', 'I', 'T', 'O', ' ', 'S', 'P',
+                             'E', 'C', 'I', 'F', 'I', 'C', 'A', 'T', 'I', 'O', 'N'};
 // Where a boot record keeps its catalog's sector (byte position 72 of the sector, counted from 8).
 const u64 CatalogPointer = 72 - 8;
 

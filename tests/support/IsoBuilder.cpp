@@ -62,7 +62,10 @@ std::string IsoBuilder::terminator() {
 std::string IsoBuilder::bootRecord(std::uint32_t catalogSector) {
     std::string s(Sector, '\0');
     place(s, 1, std::string(1, '\0') + "CD001" + char(1));
-    place(s, 8, "EL TORITO SPECIFICATION");
+    // The El Torito boot system identifier; the rest of its 32 bytes stay NUL.
+    const char identifier[] = {'E', 'L', ' ', 'T', 'O', 'R', 'I', 'T', 'O', ' ', 'S', 'P',
+                               'E', 'C', 'I', 'F', 'I', 'C', 'A', 'T', 'I', 'O', 'N', '\0'};
+    place(s, 8, identifier);
     place(s, 72, le32(catalogSector));
     return s;
 }
