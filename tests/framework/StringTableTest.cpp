@@ -75,6 +75,61 @@ TEST(StringTables, TheCopyingStatusHasTwoLines) {
         text);
 }
 
+// The English texts are the program's own wording, shown and formatted as they stand: a changed
+// space or letter is a changed message.
+TEST(StringTables, EnglishTextsWordForWord) {
+    struct Case {
+        UINT id;
+        const char *text;
+    } cases[] = {
+        {IDS_WIZARD_CAPTION, "Wizard 97"},
+        {IDS_NO_VALID_CDROM, "A valid CD/DVD was not selected.  Please insert a valid CD/DVD and press the "
+                             "Rescan Source button."},
+        {IDS_NO_USB_KEYS,
+         "No USB keys have been found on your system.  Please insert your USB key and press the "
+         "Rescan Target button."},
+        {IDS_KEY_TOO_SMALL,
+         "The selected USB key (%c: %d MB) is not large enough to hold the contents of the "
+         "source CD/DVD.  The source CD/DVD requires %d MB (%s USB key or larger)."},
+        {IDS_EULA_MISSING, "The End-User License Agreement file(%s) could not be found.  The program can not "
+                           "continue and will now exit."},
+        {IDS_FORMAT_FAILED, "An error occurred while trying to format the USB key."},
+        {IDS_KEY_WILL_BE_CREATED, "The %s USB key will now be created."},
+        {IDS_KEY_CREATED, "The %s USB key was created successfully."},
+        {IDS_KEY_FREE_SPACE_TOO_SMALL, "The selected USB key (%c:) only has %d MB of free space which is not "
+                                       "enough to hold the contents of "
+                                       "the source CD/DVD.  The source CD/DVD requires %d MB."},
+        {IDS_NO_MULTIBOOT_SUPPORT,
+         "The selected CD/DVD does not support adding multiple CD/DVD images to one USB key."},
+        {IDS_KEY_NOT_MULTIBOOT, "The USB key you are trying to add a CD/DVD image to was not created with a "
+                                "CD/DVD that supports multiple CD/DVD images on a single USB key."},
+        {IDS_ALREADY_ON_KEY,
+         "The CD/DVD image that you are trying to transfer already exists on the USB key."},
+        {IDS_NO_IMAGE_FILENAME,
+         "Please specify the filename of the CD/DVD ISO image to be transfer to the USB key."},
+        {IDS_IMAGE_READ_ERROR, "An error occurred trying to read the ISO file.  [0x%X] %s"},
+        {IDS_IMAGE_NOT_SUPPORTED,
+         "This CD/DVD does not support USB Key creation from an ISO file.  Please use "
+         "physical CD/DVD media to create the USB Key."},
+        {IDS_IMAGE_DAMAGED,
+         "An error occurred trying to read the ISO file. The file maybe damaged or not an ISO file."},
+        {IDS_FORMATTING, "Formatting USB Key..."},
+        {IDS_MAKING_BOOTABLE, "Make USB Key Bootable..."},
+        {IDS_ERROR_CAPTION, "Error"},
+        {IDS_CONFIRM_CLOSE,
+         "Copy still in progress, USB key might not be fully functional if you close the app.  "
+         "Are you sure you wish to close the application?"},
+        {IDS_COPY_INTERRUPTED, "Unexpected interruption occurred during copy operation. USB key may not be "
+                               "functional. Exiting the application."},
+        {IDS_COPY_SUCCEEDED, "Copy operation from CD/DVD to USB Key completed successfully."},
+    };
+    for (const Case &c : cases) {
+        std::string text;
+        EXPECT_TRUE(LoadResourceString(c.id, text, english)) << c.id;
+        EXPECT_EQ(c.text, text) << c.id;
+    }
+}
+
 // Run once in the default locale and once each under LC_ALL=ja_JP.UTF-8 and fr_FR.UTF-8.
 TEST(StringTableLocale, TheUserInterfaceLanguagePicksTheTable) {
     CString caption;
