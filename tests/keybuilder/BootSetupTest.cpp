@@ -3,6 +3,7 @@
 
 #include "doubles/TestKey.h"
 #include "keybuilder/PathFunctions.h"
+#include "platform/SystemCalls.h"
 #include "support/FileBytes.h"
 #include "support/win32/MessageBoxRecorder.h"
 #include "support/win32/WineUsbDisks.h"
@@ -59,11 +60,25 @@ class BootSetupTest : public ::testing::Test {
     std::string root;
 };
 
+DWORD installerFlags;
+
+BOOL WINAPI recordingCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                                   LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags,
+                                   LPVOID environment, LPCSTR folder, LPSTARTUPINFOA startup,
+                                   LPPROCESS_INFORMATION info) {
+    installerFlags = flags;
+    return ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment, folder,
+                            startup, info);
+}
+
 TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
+    ScopedSystemCall<decltype(sys.CreateProcessA)> recorder(sys.CreateProcessA, recordingCreateProcess);
+    installerFlags = 0;
     SetEnvironmentVariableA(kSyslinuxJobVariable, kSyslinuxJob);
     EXPECT_TRUE(manager.RunSyslinux());
     SetEnvironmentVariableA(kSyslinuxJobVariable, nullptr);
     EXPECT_EQ(readWholeFile(root + "ldlinux.sys"), "syslinux.exe -fma P:\nin KXUSB-Syslinux-Job");
+    EXPECT_NE(installerFlags & CREATE_NO_WINDOW, 0u) << "the installer opens no console window";
 }
 
 TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
