@@ -34,8 +34,11 @@ void CDeviceManager::Refresh() {
 
 bool CDeviceManager::FormatFat32(const char *volumeLabel) {
     // Without the format library there is nothing to call: a format that cannot run has failed.
-    if (!formatEx)
+    // The handles are left closed all the same, as after any format.
+    if (!formatEx) {
+        Close();
         return false;
+    }
     Refresh();
     readFirstSectors(physicalDrive, volume);
     // While the format runs, the program holds no handle of its own on the key.

@@ -1,6 +1,7 @@
 // The fixture's removable drive presented as a USB key: the scan finds it and its files stay usable.
 #include "keybuilder/DeviceManager.h"
 
+#include "support/win32/DeviceGuard.h"
 #include "support/win32/FakeKeyDevices.h"
 #include "support/win32/WineDrives.h"
 #include "support/win32/WineUsbDisks.h"
@@ -8,6 +9,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// These drives are the machine's own Wine drives: no device of them may be opened for real.
+::testing::Environment *const guard = ::testing::AddGlobalTestEnvironment(new DeviceGuard);
 
 TEST(UsbKeyOnRemovableDrive, IsFoundSizedAndKeepsItsFiles) {
     WineUsbDisks disks;

@@ -3,6 +3,7 @@
 
 #include "doubles/TestKey.h"
 #include "keybuilder/PathFunctions.h"
+#include "platform/SystemCalls.h"
 #include "support/FileBytes.h"
 #include "support/win32/MessageBoxRecorder.h"
 #include "support/win32/WineUsbDisks.h"
@@ -11,6 +12,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,7 +38,9 @@ class BootSetupTest : public ::testing::Test {
         manager.letter = 'P';
     }
 
-    void TearDown() override {
+    void TearDown() override { removeBootFiles(); }
+
+    void removeBootFiles() {
         for (const char *name : kMultibootFiles) {
             std::string path = programFolder() + "\\" + name;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -56,11 +60,25 @@ class BootSetupTest : public ::testing::Test {
     std::string root;
 };
 
+DWORD installerFlags;
+
+BOOL WINAPI recordingCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                                   LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags,
+                                   LPVOID environment, LPCSTR folder, LPSTARTUPINFOA startup,
+                                   LPPROCESS_INFORMATION info) {
+    installerFlags = flags;
+    return ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment, folder,
+                            startup, info);
+}
+
 TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
+    ScopedSystemCall<decltype(sys.CreateProcessA)> recorder(sys.CreateProcessA, recordingCreateProcess);
+    installerFlags = 0;
     SetEnvironmentVariableA(kSyslinuxJobVariable, kSyslinuxJob);
     EXPECT_TRUE(manager.RunSyslinux());
     SetEnvironmentVariableA(kSyslinuxJobVariable, nullptr);
     EXPECT_EQ(readWholeFile(root + "ldlinux.sys"), "syslinux.exe -fma P:\nin KXUSB-Syslinux-Job");
+    EXPECT_NE(installerFlags & CREATE_NO_WINDOW, 0u) << "the installer opens no console window";
 }
 
 TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
@@ -90,12 +108,19 @@ TEST_F(BootSetupTest, CopiesTheSixBootFilesOverWhatIsOnTheKey) {
 }
 
 TEST_F(BootSetupTest, StopsAtTheFirstFileThatCannotBeCopied) {
-    placeBootFiles("mainmenu.cfg");
-    EXPECT_FALSE(manager.CopyMultibootFiles());
-    for (const char *copied : {"common.cfg", "kxmboot.cfg", "kxusb.jpg"})
-        EXPECT_TRUE(exists(root + copied)) << copied;
-    for (const char *skipped : {"mainmenu.cfg", "syslinux.cfg", "vesamenu.c32"})
-        EXPECT_FALSE(exists(root + skipped)) << skipped;
+    // The order the key receives them in, written out here rather than taken from the program.
+    const std::vector<std::string> order = {"common.cfg",   "kxmboot.cfg",  "kxusb.jpg",
+                                            "mainmenu.cfg", "syslinux.cfg", "vesamenu.c32"};
+    for (size_t missing = 0; missing < order.size(); ++missing) {
+        SCOPED_TRACE(order[missing] + " missing");
+        for (const std::string &name : order)
+            DeleteFileA((root + name).c_str());
+        removeBootFiles();
+        placeBootFiles(order[missing]);
+        EXPECT_FALSE(manager.CopyMultibootFiles());
+        for (size_t i = 0; i < order.size(); ++i)
+            EXPECT_EQ(exists(root + order[i]), i < missing) << order[i];
+    }
 }
 
 TEST_F(BootSetupTest, TheMenuEntryIsAppendedWithLineFeedsOnly) {
@@ -111,6 +136,20 @@ TEST_F(BootSetupTest, TheMenuEntryIsAppendedWithLineFeedsOnly) {
     ASSERT_TRUE(manager.AddSyslinuxMenuEntry("disc1", "Disc One 1.0 x64", "isolinux.cfg", 1, "50"));
     EXPECT_EQ(readWholeFile(root + "syslinux.cfg"),
               existing + entry + "\nTIMEOUT 50\nONTIMEOUT disc1\n" + entry);
+}
+
+TEST_F(BootSetupTest, TheEntryTakesItsTextsUnchanged) {
+    writeFile(root + "syslinux.cfg", "");
+    // Percent signs and 8-bit text (UTF-8 here) are the disc's own and must not be read as a format.
+    ASSERT_TRUE(manager.AddSyslinuxMenuEntry(
+        "d%s1", "100% \xe3\x83\x87\xe3\x82\xa3\xe3\x82\xb9\xe3\x82\xaf %d", "iso%n.cfg", 0, "%x"));
+    EXPECT_EQ(readWholeFile(root + "syslinux.cfg"),
+              "\nLABEL d%s1\n"
+              "MENU LABEL 100% \xe3\x83\x87\xe3\x82\xa3\xe3\x82\xb9\xe3\x82\xaf %d\n"
+              "KERNEL vesamenu.c32\n"
+              "APPEND d%s1/iso%n.cfg mainmenu.cfg\n"
+              "\nTIMEOUT %x\n"
+              "ONTIMEOUT d%s1\n");
 }
 
 TEST_F(BootSetupTest, NoMenuIsWrittenWhenSyslinuxCfgIsMissingOrHeldByAnotherWriter) {

@@ -38,8 +38,12 @@ class KeyFormatTest : public ::testing::Test {
         ASSERT_NE(library, nullptr);
         setOutcome = reinterpret_cast<SetFormatOutcomeFn>(
             reinterpret_cast<void (*)()>(GetProcAddress(library, kSetFormatOutcome)));
-        lastCall = reinterpret_cast<LastFormatCallFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(library, kLastFormatCall)))();
+        auto lastCallOf = reinterpret_cast<LastFormatCallFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, kLastFormatCall)));
+        // Any other format library would format for real: stop before one is called.
+        ASSERT_NE(setOutcome, nullptr) << "fmifs.dll is not the test library";
+        ASSERT_NE(lastCallOf, nullptr) << "fmifs.dll is not the test library";
+        lastCall = lastCallOf();
         setOutcome(FormatOutcome::Succeed);
     }
 
@@ -117,9 +121,13 @@ TEST_F(KeyFormatTest, WithoutTheFormatLibraryNothingIsTouchedAndTheFormatFails) 
     std::ofstream(root + "keep.txt") << "still here";
     int callsBefore = lastCall->calls;
     manager.formatEx = nullptr;
+    ASSERT_NE(manager.volume, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(manager.FormatFat32("DISC1"));
     EXPECT_EQ(lastCall->calls, callsBefore);
     EXPECT_TRUE(exists(root + "keep.txt"));
+    EXPECT_EQ(manager.physicalDrive, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(manager.volume, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(manager.openHandles, 0);
 }
 
 TEST_F(KeyFormatTest, RefreshReopensBothHandles) {
