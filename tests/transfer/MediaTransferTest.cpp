@@ -23,6 +23,8 @@ namespace {
 
 const char kKey = kWineRemovableLetter;
 const char kDisc = kWineCdromLetter;
+const char kKeyLetter[] = {kKey, '\0'};
+const char kDiscLetter[] = {kDisc, '\0'};
 
 std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -473,6 +475,8 @@ TEST_P(DriveTransferCommand, HandsTheScriptItsArgumentsInOnePairOfQuotes) {
     EXPECT_EQ(disc + "|" + key + "|" + folder + "\r\n", scratch.read("args.txt"));
     EXPECT_TRUE(probe.inJob) << "the script is not in the job " << kCreateScriptJob;
     EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), GetCursor());
+    // The probe found the script by this id; it stays once the script has ended.
+    EXPECT_NE(0u, media.scriptProcessId);
 
     ASSERT_EQ(1u, shown().size());
     EXPECT_EQ(stringResource(IDS_COPY_SUCCEEDED), shown()[0].text);
@@ -519,8 +523,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SpaceCase{"CopiedButFailed",
                                 "copy %1\\disc\\data.bin %2\\data.bin >nul\r\nexit /b 1\r\n", "", true},
                       SpaceCase{"SucceededWithoutCopying", "exit /b 0\r\n", "", false},
-                      SpaceCase{"DiscSpaceUnknown", kCopyDisc, "E", false},
-                      SpaceCase{"KeySpaceUnknown", kCopyDisc, "F", false}),
+                      SpaceCase{"DiscSpaceUnknown", kCopyDisc, kDiscLetter, false},
+                      SpaceCase{"KeySpaceUnknown", kCopyDisc, kKeyLetter, false}),
     [](const ::testing::TestParamInfo<SpaceCase> &info) { return std::string(info.param.name); });
+
+BOOL WINAPI refuseStart(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                        LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+}
+
+TEST_F(DriveTransfer, AnInterpreterThatCannotStartGivesTheErrorBoxAndFalseAlone) {
+    useScript(kCopyDisc);
+    ScopedSystemCall<decltype(SystemCalls::CreateProcessA)> refused(sys.CreateProcessA, refuseStart);
+    EXPECT_FALSE(media.TransferToKey(kKey, true));
+
+    // Neither 177 nor 178: nothing ran, so there is no copy to judge.
+    ASSERT_EQ(1u, shown().size());
+    EXPECT_EQ(stringResource(IDS_ERROR_CAPTION), shown()[0].caption);
+    EXPECT_EQ(UINT(MB_ICONINFORMATION), shown()[0].type & MB_ICONMASK);
+    EXPECT_EQ(0, exitCalls);
+    EXPECT_EQ(0u, media.scriptProcessId);
+}
 
 } // namespace
