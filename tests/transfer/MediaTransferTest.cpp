@@ -301,6 +301,15 @@ TEST_F(ImageTransfer, ScriptTreeIsReplacedWholeByTheOverride) {
     EXPECT_FALSE(tree->hasChild("filesystem_commands"));
 }
 
+TEST_F(ImageTransfer, ScriptTreeTakesNoOverrideFromOutsideTheOverrideFolder) {
+    chooseImage("traversal");
+    beside.write("orvella-transfer-escape.xml",
+                 "<cd_definition><volume_label>X</volume_label></cd_definition>");
+    Common::SharedPtr<Common::XmlElement> tree = media.LoadScriptTree(Common::string());
+    EXPECT_TRUE(tree->hasChild("filesystem_commands"));
+    EXPECT_FALSE(tree->hasChild("volume_label"));
+}
+
 // Drives as the program sees their space: used bytes are what the drive's folder holds, so the
 // script's copying shows; a letter in failingDrives reports no space at all.
 std::string failingDrives;
