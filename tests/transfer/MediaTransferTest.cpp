@@ -456,6 +456,18 @@ const char *kWaitForProbe = "set n=0\r\n"
                             "goto wait\r\n"
                             ":go\r\n";
 
+// How the interpreter was started, noted on the way to the real start.
+DWORD startFlags = ~0u;
+STARTUPINFOA startInfo = {};
+BOOL WINAPI noteStart(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                      LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process) {
+    startFlags = flags;
+    startInfo = *startup;
+    return CreateProcessA(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                          environment, folder, startup, process);
+}
+
 struct CommandCase {
     const char *name;
     const char *multibootDirectory;
@@ -474,6 +486,7 @@ TEST_P(DriveTransferCommand, HandsTheScriptItsArgumentsInOnePairOfQuotes) {
     ASSERT_NE(nullptr, window);
     PostMessageA(window, WM_APP, 0, 0);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    ScopedSystemCall<decltype(SystemCalls::CreateProcessA)> noted(sys.CreateProcessA, noteStart);
     EXPECT_TRUE(media.TransferToKey(kKey, GetParam().allowMultiboot));
     DestroyWindow(window);
 
@@ -483,6 +496,10 @@ TEST_P(DriveTransferCommand, HandsTheScriptItsArgumentsInOnePairOfQuotes) {
     EXPECT_EQ("CMD.EXE /C \"" + (scratch / "create.cmd") + " " + arguments + "\"", probe.commandLine);
     EXPECT_EQ(disc + "|" + key + "|" + folder + "\r\n", scratch.read("args.txt"));
     EXPECT_TRUE(probe.inJob) << "the script is not in the job " << kCreateScriptJob;
+    // The interpreter gets a console window of its own, shown minimised.
+    EXPECT_EQ(0u, startFlags);
+    EXPECT_EQ(DWORD(STARTF_USESHOWWINDOW), startInfo.dwFlags);
+    EXPECT_EQ(SW_MINIMIZE, startInfo.wShowWindow);
     EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), GetCursor());
     // The probe found the script by this id; it stays once the script has ended.
     EXPECT_NE(0u, media.scriptProcessId);
