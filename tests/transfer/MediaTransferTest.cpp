@@ -23,6 +23,8 @@ namespace {
 
 const char kKey = kWineRemovableLetter;
 const char kDisc = kWineCdromLetter;
+const char kKeyLetter[] = {kKey, '\0'};
+const char kDiscLetter[] = {kDisc, '\0'};
 
 std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -299,6 +301,15 @@ TEST_F(ImageTransfer, ScriptTreeIsReplacedWholeByTheOverride) {
     EXPECT_FALSE(tree->hasChild("filesystem_commands"));
 }
 
+TEST_F(ImageTransfer, ScriptTreeTakesNoOverrideFromOutsideTheOverrideFolder) {
+    chooseImage("traversal");
+    beside.write("orvella-transfer-escape.xml",
+                 "<cd_definition><volume_label>X</volume_label></cd_definition>");
+    Common::SharedPtr<Common::XmlElement> tree = media.LoadScriptTree(Common::string());
+    EXPECT_TRUE(tree->hasChild("filesystem_commands"));
+    EXPECT_FALSE(tree->hasChild("volume_label"));
+}
+
 // Drives as the program sees their space: used bytes are what the drive's folder holds, so the
 // script's copying shows; a letter in failingDrives reports no space at all.
 std::string failingDrives;
@@ -445,6 +456,18 @@ const char *kWaitForProbe = "set n=0\r\n"
                             "goto wait\r\n"
                             ":go\r\n";
 
+// How the interpreter was started, noted on the way to the real start.
+DWORD startFlags = ~0u;
+STARTUPINFOA startInfo = {};
+BOOL WINAPI noteStart(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags, LPVOID environment,
+                      LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process) {
+    startFlags = flags;
+    startInfo = *startup;
+    return CreateProcessA(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                          environment, folder, startup, process);
+}
+
 struct CommandCase {
     const char *name;
     const char *multibootDirectory;
@@ -463,6 +486,7 @@ TEST_P(DriveTransferCommand, HandsTheScriptItsArgumentsInOnePairOfQuotes) {
     ASSERT_NE(nullptr, window);
     PostMessageA(window, WM_APP, 0, 0);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    ScopedSystemCall<decltype(SystemCalls::CreateProcessA)> noted(sys.CreateProcessA, noteStart);
     EXPECT_TRUE(media.TransferToKey(kKey, GetParam().allowMultiboot));
     DestroyWindow(window);
 
@@ -472,7 +496,13 @@ TEST_P(DriveTransferCommand, HandsTheScriptItsArgumentsInOnePairOfQuotes) {
     EXPECT_EQ("CMD.EXE /C \"" + (scratch / "create.cmd") + " " + arguments + "\"", probe.commandLine);
     EXPECT_EQ(disc + "|" + key + "|" + folder + "\r\n", scratch.read("args.txt"));
     EXPECT_TRUE(probe.inJob) << "the script is not in the job " << kCreateScriptJob;
+    // The interpreter gets a console window of its own, shown minimised.
+    EXPECT_EQ(0u, startFlags);
+    EXPECT_EQ(DWORD(STARTF_USESHOWWINDOW), startInfo.dwFlags);
+    EXPECT_EQ(SW_MINIMIZE, startInfo.wShowWindow);
     EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), GetCursor());
+    // The probe found the script by this id; it stays once the script has ended.
+    EXPECT_NE(0u, media.scriptProcessId);
 
     ASSERT_EQ(1u, shown().size());
     EXPECT_EQ(stringResource(IDS_COPY_SUCCEEDED), shown()[0].text);
@@ -519,8 +549,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SpaceCase{"CopiedButFailed",
                                 "copy %1\\disc\\data.bin %2\\data.bin >nul\r\nexit /b 1\r\n", "", true},
                       SpaceCase{"SucceededWithoutCopying", "exit /b 0\r\n", "", false},
-                      SpaceCase{"DiscSpaceUnknown", kCopyDisc, "E", false},
-                      SpaceCase{"KeySpaceUnknown", kCopyDisc, "F", false}),
+                      SpaceCase{"DiscSpaceUnknown", kCopyDisc, kDiscLetter, false},
+                      SpaceCase{"KeySpaceUnknown", kCopyDisc, kKeyLetter, false}),
     [](const ::testing::TestParamInfo<SpaceCase> &info) { return std::string(info.param.name); });
+
+BOOL WINAPI refuseStart(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                        LPCSTR, LPSTARTUPINFOA, LPPROCESS_INFORMATION) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return FALSE;
+}
+
+TEST_F(DriveTransfer, AnInterpreterThatCannotStartGivesTheErrorBoxAndFalseAlone) {
+    useScript(kCopyDisc);
+    ScopedSystemCall<decltype(SystemCalls::CreateProcessA)> refused(sys.CreateProcessA, refuseStart);
+    EXPECT_FALSE(media.TransferToKey(kKey, true));
+
+    // Neither 177 nor 178: nothing ran, so there is no copy to judge.
+    ASSERT_EQ(1u, shown().size());
+    EXPECT_EQ(stringResource(IDS_ERROR_CAPTION), shown()[0].caption);
+    EXPECT_EQ(UINT(MB_ICONINFORMATION), shown()[0].type & MB_ICONMASK);
+    EXPECT_EQ(0, exitCalls);
+    EXPECT_EQ(0u, media.scriptProcessId);
+}
 
 } // namespace
