@@ -285,7 +285,20 @@ TEST(ArtTest, PicturesIconAndAnimationLoad) {
         ::DeleteObject(bitmap);
     }
     EXPECT_NE(::LoadIconW(::GetModuleHandleA(nullptr), MAKEINTRESOURCEW(IDI_ORVELLA)), nullptr);
-    EXPECT_NE(::FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_COPY_ANIMATION), "AVI"), nullptr);
+}
+
+// The format page plays clip 170 in the common animation control, which takes only uncompressed
+// or run-length encoded clips: the clip must open there.
+TEST_F(DialogTextsTest, TheCopyAnimationOpensInTheAnimationControl) {
+    HWND parent = ::CreateWindowA("Static", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND animation = ::CreateWindowA(ANIMATE_CLASSA, "", WS_CHILD | ACS_TRANSPARENT, 0, 0, 100, 50, parent,
+                                     nullptr, nullptr, nullptr);
+    ASSERT_NE(animation, nullptr);
+    EXPECT_TRUE(::SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(::GetModuleHandleA(nullptr)),
+                               reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_COPY_ANIMATION))));
+    EXPECT_TRUE(::SendMessageA(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, -1)));
+    ::SendMessageA(animation, ACM_STOP, 0, 0);
+    ::DestroyWindow(parent);
 }
 
 TEST(ArtTest, OnlyTheProductCarriesTheManifest) {
