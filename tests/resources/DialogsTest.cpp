@@ -7,7 +7,9 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <cwctype>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,6 +46,7 @@ struct Control {
     LONG type;    // the static control type (SS_BITMAP, SS_ETCHEDHORZ, ...), else 0
     SIZE picture; // the size of a picture control's bitmap
     LONG left;    // in the dialog's client area
+    std::string windowClass;
 };
 
 struct Built {
@@ -96,7 +99,7 @@ Built build(UINT id, LANGID language) {
             RECT rect{};
             ::GetWindowRect(child, &rect);
             ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
-            built.children.push_back({id, text, type, picture, rect.left});
+            built.children.push_back({id, text, type, picture, rect.left, cls});
         }
         ::DestroyWindow(dialog);
     }
@@ -239,6 +242,124 @@ TEST_F(DialogTextsTest, EnglishDialogsCarryTheirTextsWordForWord) {
         for (const Control &control : english.children)
             found = found || (control.id == c.id && control.text == wide(c.text));
         EXPECT_TRUE(found);
+    }
+}
+
+// What the pages rely on of their controls' kinds and first states: bits under mask must be value.
+struct StyleCase {
+    UINT dialog;
+    int id;
+    const char *windowClass;
+    DWORD mask;
+    DWORD value;
+};
+
+constexpr DWORD kButtonKind = BS_TYPEMASK | WS_GROUP;
+constexpr DWORD kCentred = SS_TYPEMASK;
+constexpr DWORD kList = CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL;
+
+const StyleCase styles[] = {
+    {IDD_EULA, IDC_EULA_TEXT, "RichEdit20A", ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER,
+     ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER},
+    {IDD_EULA, IDC_AGREE, "Button", kButtonKind, BS_AUTORADIOBUTTON | WS_GROUP},
+    {IDD_EULA, IDC_DISAGREE, "Button", kButtonKind, BS_AUTORADIOBUTTON},
+    {IDD_TASK, IDC_TASK_CREATE, "Button", BS_TYPEMASK, BS_AUTORADIOBUTTON},
+    {IDD_TASK, IDC_TASK_ADD, "Button", BS_TYPEMASK, BS_AUTORADIOBUTTON},
+    {IDD_INSERT_MEDIA, IDC_CAUTION, "Static", kCentred, SS_CENTER},
+    {IDD_FIND_KEY, IDC_CD_DRIVE_RADIO, "Button", BS_TYPEMASK, BS_AUTORADIOBUTTON},
+    {IDD_FIND_KEY, IDC_ISO_FILE_RADIO, "Button", BS_TYPEMASK, BS_AUTORADIOBUTTON},
+    {IDD_FIND_KEY, IDC_SOURCE_COMBO, "ComboBox", kList, kList},
+    {IDD_FIND_KEY, IDC_TARGET_COMBO, "ComboBox", kList, kList},
+    {IDD_FIND_KEY, IDC_FROM_FILE_LABEL, "Static", WS_DISABLED, WS_DISABLED},
+    {IDD_FIND_KEY, IDC_ISO_PATH, "Edit", WS_BORDER | ES_AUTOHSCROLL | WS_DISABLED,
+     WS_BORDER | ES_AUTOHSCROLL | WS_DISABLED},
+    {IDD_FIND_KEY, IDC_BROWSE_ISO, "Button", WS_DISABLED, WS_DISABLED},
+    {IDD_FIND_KEY, IDC_INFO_TEXT, "Static", kCentred, SS_CENTER},
+    {IDD_FORMAT, IDC_TITLE_LINE, "Static", kCentred, SS_CENTER},
+    {IDD_FORMAT, IDC_STATUS_LINE, "Static", kCentred, SS_CENTER},
+    {IDD_FORMAT, IDC_WARNING, "Static", kCentred, SS_CENTER},
+    {IDD_FORMAT, IDC_COPY_ANIMATION, ANIMATE_CLASSA, ACS_CENTER | ACS_TRANSPARENT,
+     ACS_CENTER | ACS_TRANSPARENT},
+    {IDD_COMPLETE, IDC_RESULT_LINE, "Static", kCentred, SS_CENTER},
+    {IDD_COMPLETE, IDC_VIEW_README, "Button", BS_TYPEMASK, BS_AUTOCHECKBOX},
+    {IDD_COMPLETE, IDC_VIEW_LOG, "Button", BS_TYPEMASK, BS_AUTOCHECKBOX},
+};
+
+// The styles the template gives each control by id, as written: the windows drop some bits (a
+// border becomes an edge, an unneeded scroll bar goes).
+std::map<int, DWORD> templateStyles(UINT dialog, LANGID language) {
+    std::map<int, DWORD> styles;
+    HRSRC found = ::FindResourceExA(nullptr, RT_DIALOG, MAKEINTRESOURCEA(dialog), language);
+    if (!found)
+        return styles;
+    auto *at = static_cast<const BYTE *>(::LockResource(::LoadResource(nullptr, found)));
+    auto word = [&at] {
+        WORD w;
+        std::memcpy(&w, at, 2);
+        at += 2;
+        return w;
+    };
+    auto dword = [&at] {
+        DWORD d;
+        std::memcpy(&d, at, 4);
+        at += 4;
+        return d;
+    };
+    auto skipNameOrOrdinal = [&] {
+        WORD first = word();
+        if (first == 0xFFFF)
+            word();
+        else
+            while (first != 0)
+                first = word();
+    };
+    const BYTE *start = at;
+    if (word() != 1 || word() != 0xFFFF)
+        return styles; // only the extended templates the resource script writes
+    dword();           // help id
+    dword();           // extended style
+    DWORD style = dword();
+    WORD items = word();
+    at += 8;             // position and size
+    skipNameOrOrdinal(); // menu
+    skipNameOrOrdinal(); // class
+    skipNameOrOrdinal(); // caption
+    if (style & DS_SETFONT) {
+        at += 6;
+        skipNameOrOrdinal(); // typeface
+    }
+    for (WORD i = 0; i < items; ++i) {
+        at = start + ((at - start + 3) & ~3);
+        dword(); // help id
+        dword(); // extended style
+        DWORD itemStyle = dword();
+        at += 8;
+        int id = static_cast<int>(dword());
+        skipNameOrOrdinal(); // class
+        skipNameOrOrdinal(); // text
+        at += word();        // creation data
+        styles[id] = itemStyle;
+    }
+    return styles;
+}
+
+TEST_F(DialogTextsTest, ControlsAreOfTheirKindAndStartAsThePagesExpectInBothLanguages) {
+    for (LANGID language :
+         {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
+        for (const StyleCase &c : styles) {
+            SCOPED_TRACE(std::to_string(language) + " " + std::to_string(c.dialog) + " " +
+                         std::to_string(c.id));
+            Built built = build(c.dialog, language);
+            ASSERT_TRUE(built.made);
+            const Control *control = nullptr;
+            for (const Control &child : built.children)
+                control = child.id == c.id ? &child : control;
+            ASSERT_NE(control, nullptr);
+            EXPECT_EQ(_stricmp(control->windowClass.c_str(), c.windowClass), 0) << control->windowClass;
+            std::map<int, DWORD> written = templateStyles(c.dialog, language);
+            ASSERT_EQ(written.count(c.id), 1u);
+            EXPECT_EQ(written[c.id] & c.mask, c.value) << std::hex << written[c.id];
+        }
     }
 }
 
