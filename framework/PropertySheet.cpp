@@ -334,9 +334,15 @@ void CPropertySheet::OnCancelRequest() {
     HWND cancel = ::GetDlgItem(m_hWnd, IDCANCEL);
     if (!cancel || !::IsWindowEnabled(cancel))
         return;
-    m_bCancelling = true;
+    // No current page: the host has ended the sheet (Finish). A close that arrives before the
+    // sheet is gone must not reach the pages as a cancel; it only sees the sheet destroyed.
     CPropertyPage *current = GetActivePage();
-    bool end = !current || current->OnQueryCancel();
+    if (!current) {
+        PostMessage(kEndSheetMessage);
+        return;
+    }
+    m_bCancelling = true;
+    bool end = current->OnQueryCancel();
     for (CPropertyPage *page : m_pages) {
         if (!end)
             break;

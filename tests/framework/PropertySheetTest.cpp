@@ -187,6 +187,18 @@ TEST_F(PropertySheetTest, FinishEndsTheSheetAndDestroyingTheMainWindowEndsTheLoo
     EXPECT_EQ(count("9003 cancel"), 0);
 }
 
+TEST_F(PropertySheetTest, AClosePendingBehindFinishReachesNoPage) {
+    sheet.SetActivePage(2);
+    sheet.SetWizardButtons(PSWIZB_FINISH);
+    PumpMessages();
+    sheet.log.clear();
+    // The close arrives after the host has ended the sheet, before the sheet window is gone.
+    sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_FINISH);
+    sheet.PostMessage(WM_CLOSE);
+    EXPECT_TRUE(ended());
+    EXPECT_EQ(sheet.log, std::vector<std::string>{"9003 finish"}) << "a finished wizard is not cancelled";
+}
+
 TEST_F(PropertySheetTest, FinishRefusedByThePageKeepsTheSheet) {
     sheet.SetWizardButtons(PSWIZB_FINISH);
     PumpMessages();

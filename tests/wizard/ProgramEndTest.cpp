@@ -2,6 +2,7 @@
 // driven through its sheet window; and the refused start-up, in this process.
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
+#include "support/ScratchFolder.h"
 #include "wizard/OrvellaApp.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +15,17 @@ namespace {
 
 constexpr int kSelectMediaPage = 4;
 
+// The product as the build lays it out, beside the tests with the files it ships with.
+std::string productBesideTests() {
+    char path[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string exe = path;
+    return exe.substr(0, exe.rfind('\\') + 1) + "orvella.exe";
+}
+
 class RunningProgram {
   public:
-    RunningProgram() {
-        char path[MAX_PATH];
-        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string exe = path;
-        exe = exe.substr(0, exe.rfind('\\') + 1) + "orvella.exe";
+    explicit RunningProgram(const std::string &exe = productBesideTests()) {
         STARTUPINFOA startup{};
         startup.cb = sizeof(startup);
         std::string commandLine = "\"" + exe + "\"";
@@ -59,6 +64,42 @@ class RunningProgram {
                 ::Sleep(10);
         }
         return m_sheet;
+    }
+
+    // A message box the child shows over its sheet, with the text of its message.
+    HWND messageBox(std::string *text) {
+        struct Search {
+            RunningProgram *program;
+            HWND box;
+            std::string *text;
+        } search{this, nullptr, text};
+        for (int i = 0; i < 500 && !search.box; ++i) {
+            ::EnumWindows(
+                [](HWND window, LPARAM data) {
+                    auto *search = reinterpret_cast<Search *>(data);
+                    DWORD pid = 0;
+                    ::GetWindowThreadProcessId(window, &pid);
+                    char cls[16];
+                    ::GetClassNameA(window, cls, sizeof(cls));
+                    if (pid != search->program->m_process.dwProcessId || !::IsWindowVisible(window) ||
+                        std::string(cls) != "#32770" || window == search->program->m_sheet)
+                        return TRUE;
+                    search->box = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (!search.box)
+                ::Sleep(10);
+        }
+        // The box's message is the longest of its static texts.
+        for (HWND child = search.box ? ::GetWindow(search.box, GW_CHILD) : nullptr; child;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+            char line[1024] = {};
+            ::GetWindowTextA(child, line, sizeof(line));
+            if (std::string(line).size() > text->size())
+                *text = line;
+        }
+        return search.box;
     }
 
     // The index of the child's current page, as its sheet reports it; -1 when it has none.
@@ -136,8 +177,9 @@ TEST_P(ProgramEndTest, EndsWithItsExitCode) {
         ::SendMessageA(program.sheet(), PSM_PRESSBUTTON, PSBTN_BACK, 0);
         program.waitIdle();
     }
-    if (c.backFrom >= 0)
+    if (c.backFrom >= 0) {
         ASSERT_EQ(program.currentPage(), c.backFrom);
+    }
     ::PostMessageA(program.sheet(), c.ending == Ending::CloseBox ? WM_CLOSE : WM_COMMAND,
                    c.ending == Ending::CloseBox ? 0 : MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_EQ(program.exitCode(), c.exitCode);
@@ -175,6 +217,23 @@ TEST(ProgramEnd, CancelWhileDisabledDoesNotEndTheProgram) {
     ::EnableWindow(::GetDlgItem(sheet, IDCANCEL), TRUE);
     ::PostMessageA(sheet, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.exitCode(), 0u);
+}
+
+TEST(ProgramEnd, WithoutTheLicenceTheProgramSaysWhereItLookedAndEndsWithZero) {
+    // The product alone in a folder: no licence beside it.
+    ScratchFolder folder;
+    ASSERT_TRUE(::CopyFileA(productBesideTests().c_str(), (folder / "orvella.exe").c_str(), FALSE));
+    RunningProgram program(folder / "orvella.exe");
+    ASSERT_TRUE(program.started());
+    ASSERT_NE(program.sheet(), nullptr);
+    program.waitIdle();
+    ::PostMessageA(program.sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+    std::string text;
+    HWND box = program.messageBox(&text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(text.find(folder / "eula.en"), std::string::npos) << text;
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(program.exitCode(), 0u) << "the close request ends the wizard as Cancel does";
 }
 
 // The refused start-up: no sockets layer, an empty box for message 103, and no window.

@@ -130,6 +130,12 @@ TEST_F(WizardSheetTest, BoldTextStaysBoldAfterThePageIsShownAgain) {
     // Painting draws with the font the control holds: it must still exist and still be bold.
     ::RedrawWindow(caution, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(weightOf(caution), FW_BOLD);
+
+    // The page lets go of the font once its controls are gone, and not before.
+    HGDIOBJ bold = reinterpret_cast<HGDIOBJ>(::SendMessageA(caution, WM_GETFONT, 0, 0));
+    sheet->DestroyWindow();
+    PumpMessages();
+    EXPECT_EQ(::GetObjectType(bold), 0u);
 }
 
 TEST_F(WizardSheetTest, FontWeightOfAControlWithoutFontChangesNothing) {
