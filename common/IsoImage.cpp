@@ -5,6 +5,8 @@
 #include "common/os/LastError.h"
 
 #include <cstdio>
+#include <map>
+#include <vector>
 
 namespace Common {
 
@@ -40,6 +42,25 @@ bool writeAll(std::FILE *file, const string &bytes) {
 }
 
 u64 windowStartOf(u64 pos) { return pos & ~(MemoryFile::WindowAlignment - 1); }
+
+// The names of a listing that a pattern selects, in order, leaving out each name that a later one
+// equals but for case. Lookups find only the later entry, so copying the earlier name as well would
+// write that entry a second time into the same file or folder of a disk that ignores case.
+std::vector<string> namesToCopy(const list<string> &names, bool usePattern,
+                                const Filesystem::WildcardPattern &pattern) {
+    std::vector<string> selected;
+    for (const string &name : names)
+        if (!usePattern || Filesystem::matchesWildcard(name, pattern))
+            selected.push_back(name);
+    std::map<istring, u64> last;
+    for (u64 i = 0; i < selected.size(); ++i)
+        last[istring(selected[i])] = i;
+    std::vector<string> result;
+    for (u64 i = 0; i < selected.size(); ++i)
+        if (last[istring(selected[i])] == i)
+            result.push_back(selected[i]);
+    return result;
+}
 
 } // namespace
 
@@ -306,9 +327,7 @@ Filesystem::CopyResult IsoImage::copyFolder(string source, string destination, c
     destination = normaliseDestinationPath(destination);
     Filesystem::CopyResult result = Filesystem::CopySucceeded;
     // Folders first, then files; the first failure stops every later folder and file.
-    for (const string &name : listFolders(source)) {
-        if (usePattern && !Filesystem::matchesWildcard(name, pattern))
-            continue;
+    for (const string &name : namesToCopy(listFolders(source), usePattern, pattern)) {
         if (verbose)
             std::printf("Folder:\t%s\n", (source + name).c_str());
         if (result != Filesystem::CopySucceeded)
@@ -318,9 +337,7 @@ Filesystem::CopyResult IsoImage::copyFolder(string source, string destination, c
         else
             result = copyFolder(source + name, destination + name, false, Filesystem::WildcardPattern());
     }
-    for (const string &name : listFiles(source)) {
-        if (usePattern && !Filesystem::matchesWildcard(name, pattern))
-            continue;
+    for (const string &name : namesToCopy(listFiles(source), usePattern, pattern)) {
         if (result != Filesystem::CopySucceeded)
             continue;
         result = extractFile(source + name, destination + name);

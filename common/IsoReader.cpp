@@ -356,15 +356,12 @@ void IsoReader::checkNames(const IsoTreeNode &node) const {
 void IsoReader::readBootCatalog() {
     if (!bootRecordSeen || std::memcmp(bootRecord, ElToritoId, sizeof ElToritoId) != 0)
         return;
-    const IsoVolumeDescriptor &chosen = descriptors[chosenDescriptor];
-    u64 sector;
-    if (descriptors.size() <= 2) {
-        const u8 *p = bootRecord + CatalogPointer;
-        sector = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<u64>(p[3]) << 24);
-    } else {
-        sector = static_cast<u64>(chosen.typeLPathTable) + 1;
-    }
-    cursor = sector * chosen.logicalBlockSize;
+    // The boot record's pointer, however many descriptors the image has: a guess from a path
+    // table's place would land on a path table, which reads as a broken catalog and refuses a sound
+    // image (a bootable one with an enhanced volume descriptor beside the Joliet one, say).
+    const u8 *p = bootRecord + CatalogPointer;
+    u64 sector = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<u64>(p[3]) << 24);
+    cursor = sector * descriptors[chosenDescriptor].logicalBlockSize;
 
     // Validation entry.
     if (readU8() != 1)

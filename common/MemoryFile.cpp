@@ -41,7 +41,8 @@ MemoryFile::MemoryFile(const string &path) : m_state(nullptr), m_windowStart(0),
     bool opened = false;
     if (Os::openFileMapping(path, state->handles)) {
         state->handlesOpen = true;
-        state->fileSize = Os::fileSize(state->handles);
+        // A size that cannot be read counts as 0, but keeps the failing call's error.
+        bool sized = Os::fileSize(state->handles, state->fileSize);
         if (state->fileSize > HeadSize) {
             u64 size = windowLength(state->fileSize, 0);
             state->view = Os::mapView(state->handles, 0, size);
@@ -51,7 +52,7 @@ MemoryFile::MemoryFile(const string &path) : m_state(nullptr), m_windowStart(0),
                 m_windowSize = size;
                 opened = true;
             }
-        } else {
+        } else if (sized) {
             // Too small is no platform failure: nothing must be left over from the calls that
             // succeeded.
             Os::setLastError(0);

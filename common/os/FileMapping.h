@@ -20,8 +20,9 @@ struct FileMappingHandles {
 // file, which the platform may refuse to map, opens without a mapping: it is only too small.
 bool openFileMapping(const string &path, FileMappingHandles &handles);
 
-// The file's size; 0 when it cannot be read.
-u64 fileSize(const FileMappingHandles &handles);
+// The file's size; false, with a size of 0 and the platform's last-error value set, when it cannot be
+// read.
+bool fileSize(const FileMappingHandles &handles, u64 &size);
 
 // Maps [offset, offset + length); offset must be a multiple of 1 MiB. Null when refused.
 const u8 *mapView(const FileMappingHandles &handles, u64 offset, u64 length);

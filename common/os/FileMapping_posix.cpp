@@ -20,11 +20,14 @@ bool openFileMapping(const string &path, FileMappingHandles &handles) {
     return true;
 }
 
-u64 fileSize(const FileMappingHandles &handles) {
+bool fileSize(const FileMappingHandles &handles, u64 &size) {
     struct stat st;
-    if (::fstat(static_cast<int>(handles.file), &st) != 0 || st.st_size < 0)
-        return 0;
-    return static_cast<u64>(st.st_size);
+    size = 0;
+    if (::fstat(static_cast<int>(handles.file), &st) != 0)
+        return false;
+    if (st.st_size > 0)
+        size = static_cast<u64>(st.st_size);
+    return true;
 }
 
 const u8 *mapView(const FileMappingHandles &handles, u64 offset, u64 length) {

@@ -31,11 +31,14 @@ bool openFileMapping(const string &path, FileMappingHandles &handles) {
     return true;
 }
 
-u64 fileSize(const FileMappingHandles &handles) {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(fileOf(handles), &size) || size.QuadPart < 0)
-        return 0;
-    return static_cast<u64>(size.QuadPart);
+bool fileSize(const FileMappingHandles &handles, u64 &size) {
+    LARGE_INTEGER value;
+    size = 0;
+    if (!GetFileSizeEx(fileOf(handles), &value))
+        return false;
+    if (value.QuadPart > 0)
+        size = static_cast<u64>(value.QuadPart);
+    return true;
 }
 
 const u8 *mapView(const FileMappingHandles &handles, u64 offset, u64 length) {

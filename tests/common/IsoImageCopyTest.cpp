@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 using Common::IsoImage;
 namespace Fs = Common::Filesystem;
 
@@ -43,6 +49,42 @@ TEST_F(IsoImageCopy, WholeImageIntoAnExistingOrANewFolder) {
         EXPECT_TRUE(scratch.exists(base + "empty.txt")) << into;
         EXPECT_EQ(2688895u, scratch.read(base + "filler.bin").size()) << into;
     }
+}
+
+// Names of one folder equal but for case (Case.txt and case.TXT, docs/Pair and docs/pair): lookups
+// find the later entry, which must land once, not twice into one file of a case-blind disk.
+TEST_F(IsoImageCopy, NamesEqualButForCaseLandOnce) {
+    ASSERT_EQ(Fs::CopySucceeded, copy("/", disk() + "\\"));
+    struct Case {
+        const char *folder;
+        const char *name;
+        const char *content;
+    } cases[] = {
+        {"", "case.txt", "lower\n"},
+        {"docs", "pair", nullptr},
+        {"docs/pair", "lower.txt", "lower\n"},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> found;
+        for (const auto &entry : std::filesystem::directory_iterator(scratch / c.folder)) {
+            std::string name = entry.path().filename().string();
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](char ch) { return char(std::tolower(ch)); });
+            if (name == c.name)
+                found.push_back(entry.path().filename().string());
+        }
+        ASSERT_EQ(1u, found.size()) << c.folder << "/" << c.name;
+        if (c.content) {
+            EXPECT_EQ(c.content, scratch.read(std::string(c.folder) + "/" + found[0]))
+                << c.folder << "/" << c.name;
+        }
+    }
+    EXPECT_FALSE(scratch.exists("docs/pair/upper.txt")); // no lookup reaches the earlier folder
+
+    // A pattern that selects only the earlier name still copies it, as lookups find it.
+    scratch.write("selected/kept", "");
+    EXPECT_EQ(Fs::CopySucceeded, copy("\\docs\\P*", disk("selected")));
+    EXPECT_EQ("lower\n", scratch.read("selected/Pair/lower.txt"));
 }
 
 TEST_F(IsoImageCopy, OneFileIntoAFolderOrOntoAFile) {

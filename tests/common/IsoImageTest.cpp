@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 using Common::IsoImage;
@@ -301,5 +305,68 @@ TEST_F(IsoImageChunks, DataPastTheEndIsRefused) {
     EXPECT_EQ(1, image.extractFile("truncated", (out / "t").c_str()));
     EXPECT_FALSE(out.exists("t"));
 }
+
+TEST_F(IsoImageChunks, ExtractionWritesEveryChunkInOrder) {
+    IsoImage image((*scratch / "big.iso").c_str());
+    ScratchFolder out;
+    ASSERT_EQ(0, image.extractFile("plusone", (out / "p").c_str()));
+    std::string written = readWholeFile(out / "p");
+    ASSERT_EQ(384 * MiB + 1, written.size());
+    EXPECT_EQ("<p", written.substr(0, 2));
+    EXPECT_EQ("p!", written.substr(384 * MiB - 1)); // the last byte of one chunk and the next
+}
+
+#ifndef _WIN32
+// Caps the address space a little below what is mapped now, so the next window of the image is
+// refused the way a platform short of memory refuses one. Windows offers no such cap.
+class WindowsRefused {
+  public:
+    WindowsRefused() {
+        unsigned long long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        getrlimit(RLIMIT_AS, &m_saved);
+        struct rlimit tight = m_saved;
+        tight.rlim_cur = pages * sysconf(_SC_PAGESIZE) - MiB;
+        m_active = pages != 0 && setrlimit(RLIMIT_AS, &tight) == 0;
+    }
+    ~WindowsRefused() { setrlimit(RLIMIT_AS, &m_saved); }
+    bool active() const { return m_active; }
+
+  private:
+    struct rlimit m_saved;
+    bool m_active;
+};
+
+TEST_F(IsoImageChunks, RefusedWindowFailsTheReadCleanly) {
+    IsoImage image((*scratch / "big.iso").c_str());
+    ScratchFolder out;
+    std::string target = out / "p";
+    Common::string chunk;
+    bool more = false;
+    ASSERT_TRUE(image.readFirstChunk("offset", chunk, more)); // maps [400 MiB, 784 MiB)
+    ASSERT_TRUE(more);
+    chunk = Common::string();
+    Common::string data("untouched");
+    bool nextMore = true, read = true;
+    int extracted = -1;
+    {
+        WindowsRefused refused;
+        ASSERT_TRUE(refused.active());
+        nextMore = image.readNextChunk(chunk);                    // wants [784 MiB, 1168 MiB)
+        read = image.readFile("aligned", data);                   // wants [4 MiB, 388 MiB)
+        extracted = image.extractFile("plusone", target.c_str()); // wants [800 MiB, 1184 MiB)
+    }
+    EXPECT_FALSE(nextMore);
+    EXPECT_TRUE(chunk.empty());
+    EXPECT_FALSE(read);
+    EXPECT_EQ(Common::string("untouched"), data);
+    EXPECT_EQ(1, extracted);
+    EXPECT_FALSE(out.exists("p"));
+
+    // Mapping works again once memory is there.
+    ASSERT_TRUE(image.readFirstChunk("plusone", chunk, more));
+    EXPECT_EQ('<', chunk[0]);
+}
+#endif
 
 } // namespace

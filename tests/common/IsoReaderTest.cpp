@@ -81,12 +81,24 @@ TEST(IsoReader, JolietTreeOfAMadeImage) {
 }
 
 TEST(IsoReader, ElToritoInitialEntryOfAMadeImage) {
-    IsoReader reader;
-    ASSERT_TRUE(reader.open(testImage("boot.iso").c_str()));
-    ASSERT_EQ(1u, reader.bootEntries.size());
-    EXPECT_TRUE(reader.bootEntries[0].bootable);
-    EXPECT_EQ(4u, reader.bootEntries[0].sectorCount);
-    EXPECT_TRUE(reader.getChosenDescriptor()->isJoliet());
+    struct Case {
+        const char *image;
+        size_t descriptors;
+    } cases[] = {
+        {"boot.iso", 2},
+        // The catalog is where the boot record points, also beside more than two descriptors.
+        {"boot-level4.iso", 3},
+    };
+    for (const Case &c : cases) {
+        IsoReader reader;
+        ASSERT_TRUE(reader.open(testImage(c.image).c_str())) << c.image;
+        EXPECT_EQ(c.descriptors, reader.descriptors.size()) << c.image;
+        ASSERT_EQ(1u, reader.bootEntries.size()) << c.image;
+        EXPECT_TRUE(reader.bootEntries[0].bootable) << c.image;
+        EXPECT_EQ(4u, reader.bootEntries[0].sectorCount) << c.image;
+        EXPECT_TRUE(reader.getChosenDescriptor()->isJoliet()) << c.image;
+        EXPECT_NE(nullptr, child(reader, reader.root, "isolinux")) << c.image;
+    }
 }
 
 TEST(IsoReader, FlaggedJolietDescriptorLeavesThePrimaryChosen) {
