@@ -2,6 +2,7 @@
 // language, Next only after Agree, the task for later pages and the bold caution.
 #include "PageFixture.h"
 
+#include "framework/CFile.h"
 #include "support/FileBytes.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
@@ -152,6 +153,34 @@ TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
         ASSERT_TRUE(sheet->Create(nullptr, kWizardWindowStyle, 0));
         PumpMessages();
     }
+}
+
+// A licence whose reads fail, as one on a failing disk would.
+class UnreadableFile : public CFile {
+  public:
+    UINT Read(void *, UINT) override { throw CFileException(CFileException::hardIO, ERROR_CRC); }
+};
+
+// The rich-edit control calls the licence reader from its own code: a failed read must come back as
+// the stream's error, never as an exception through the control.
+TEST(EulaStreamIn, GivesTheFileInChunksAndAFailedReadAsTheStreamsError) {
+    ScratchFolder folder;
+    folder.write("eula.en", "0123456789");
+    CFile file((folder / "eula.en").c_str(), CFile::modeRead);
+    BYTE buffer[8];
+    LONG count = -1;
+    EXPECT_EQ(EulaStreamInCallback(reinterpret_cast<DWORD_PTR>(&file), buffer, sizeof(buffer), &count), 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), static_cast<size_t>(count)), "01234567");
+    EXPECT_EQ(EulaStreamInCallback(reinterpret_cast<DWORD_PTR>(&file), buffer, sizeof(buffer), &count), 0u);
+    EXPECT_EQ(count, 2);
+
+    UnreadableFile unreadable;
+    count = -1;
+    DWORD error = 0;
+    EXPECT_NO_THROW(error = EulaStreamInCallback(reinterpret_cast<DWORD_PTR>(&unreadable), buffer,
+                                                 sizeof(buffer), &count));
+    EXPECT_EQ(error, DWORD(ERROR_CRC));
+    EXPECT_EQ(count, 0);
 }
 
 LONG weightOf(HWND control) {
