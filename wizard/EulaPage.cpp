@@ -31,7 +31,14 @@ BOOL IsJapaneseSystemLocale() {
 
 DWORD CALLBACK EulaStreamInCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb) {
     auto *file = reinterpret_cast<CFile *>(dwCookie);
-    *pcb = static_cast<LONG>(file->Read(pbBuff, static_cast<UINT>(cb)));
+    // The control calls this from its own code, which no exception may cross: a failed read ends
+    // the stream with an error instead.
+    try {
+        *pcb = static_cast<LONG>(file->Read(pbBuff, static_cast<UINT>(cb)));
+    } catch (const CFileException &error) {
+        *pcb = 0;
+        return error.m_lOsError ? static_cast<DWORD>(error.m_lOsError) : ERROR_READ_FAULT;
+    }
     return 0;
 }
 
@@ -70,6 +77,8 @@ BOOL CEula::OnInitDialog() {
         m_licenceText.StreamIn(SF_TEXT, stream);
         m_licenceText.SetOptions(ECOOP_OR, ECO_READONLY | ECO_SAVESEL);
         file.Close();
+        if (stream.dwError)
+            closeWizard(IDS_EULA_MISSING, licence);
     } catch (const CFileException &) {
         closeWizard(IDS_EULA_MISSING, licence);
     }

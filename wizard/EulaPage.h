@@ -28,7 +28,8 @@ class CEula : public CInteriorPropertyPage {
     CButton m_disagreeButton;
 };
 
-// Reads the licence file (the cookie, a CFile) into the rich-edit control's buffer.
+// Reads the licence file (the cookie, a CFile) into the rich-edit control's buffer; a failed read
+// comes back as the stream's error (the OS error code).
 DWORD CALLBACK EulaStreamInCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb);
 
 // TRUE when the system default locale's language is Japanese, whatever the dialogs' language.

@@ -2,6 +2,7 @@
 // language, Next only after Agree, the task for later pages and the bold caution.
 #include "PageFixture.h"
 
+#include "framework/CFile.h"
 #include "support/FileBytes.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
@@ -24,9 +25,47 @@ TEST_F(LicenceLocale, ShowsTheLicenceOfTheSystemLanguage) {
     std::string shown = windowText(control(sheet->m_eulaPage, IDC_EULA_TEXT));
     EXPECT_EQ(shown.substr(0, firstLine.size()), firstLine);
     EXPECT_GT(shown.size(), file.size() / 2) << "the whole licence is streamed in";
+    // The text comes and goes in the system's code page: the Japanese heading reads right only when
+    // eula.ja is code page 932 text, as a Japanese system expects.
+    std::wstring wide(shown.size(), L'\0');
+    wide.resize(
+        static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, shown.data(), static_cast<int>(shown.size()),
+                                                  wide.data(), static_cast<int>(wide.size()))));
+    EXPECT_NE(wide.find(RunLanguage() == "ja" ? L"使用許諾契約書" : L"End-User License Agreement"),
+              std::wstring::npos);
     LRESULT options = ::SendMessageA(control(sheet->m_eulaPage, IDC_EULA_TEXT), EM_GETOPTIONS, 0, 0);
     EXPECT_EQ(options & (ECO_READONLY | ECO_SAVESEL), ECO_READONLY | ECO_SAVESEL);
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+// Each licence reads in the code page of its language and carries the as-is warranty and the
+// third-party terms that the licence page's sentence refers to.
+TEST(LicenceFiles, ReadInTheirCodePageWithTheWarrantyAndTheThirdPartyTerms) {
+    struct Licence {
+        const char *name;
+        UINT codePage;
+        std::vector<std::wstring> sections;
+    };
+    const Licence licences[] = {
+        {"eula.en",
+         1252,
+         {L"End-User License Agreement", L"As-Is Warranty Statement", L"Expat", L"SYSLINUX"}},
+        {"eula.ja", 932, {L"使用許諾契約書", L"現状有姿保証に関する声明", L"Expat", L"SYSLINUX"}},
+    };
+    for (const Licence &licence : licences) {
+        SCOPED_TRACE(licence.name);
+        std::string bytes = readWholeFile(testFolder() + licence.name);
+        ASSERT_FALSE(bytes.empty());
+        int length = ::MultiByteToWideChar(licence.codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, 0);
+        ASSERT_GT(length, 0) << "not text of code page " << licence.codePage;
+        std::wstring text(static_cast<size_t>(length), L'\0');
+        ::MultiByteToWideChar(licence.codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                              length);
+        for (const std::wstring &section : licence.sections)
+            EXPECT_NE(text.find(section), std::wstring::npos)
+                << "section " << &section - &licence.sections[0];
+    }
 }
 
 TEST_F(PageFixture, LicenceLetsTheUserOnOnlyAfterAgree) {
@@ -114,6 +153,34 @@ TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
         ASSERT_TRUE(sheet->Create(nullptr, kWizardWindowStyle, 0));
         PumpMessages();
     }
+}
+
+// A licence whose reads fail, as one on a failing disk would.
+class UnreadableFile : public CFile {
+  public:
+    UINT Read(void *, UINT) override { throw CFileException(CFileException::hardIO, ERROR_CRC); }
+};
+
+// The rich-edit control calls the licence reader from its own code: a failed read must come back as
+// the stream's error, never as an exception through the control.
+TEST(EulaStreamIn, GivesTheFileInChunksAndAFailedReadAsTheStreamsError) {
+    ScratchFolder folder;
+    folder.write("eula.en", "0123456789");
+    CFile file((folder / "eula.en").c_str(), CFile::modeRead);
+    BYTE buffer[8];
+    LONG count = -1;
+    EXPECT_EQ(EulaStreamInCallback(reinterpret_cast<DWORD_PTR>(&file), buffer, sizeof(buffer), &count), 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buffer), static_cast<size_t>(count)), "01234567");
+    EXPECT_EQ(EulaStreamInCallback(reinterpret_cast<DWORD_PTR>(&file), buffer, sizeof(buffer), &count), 0u);
+    EXPECT_EQ(count, 2);
+
+    UnreadableFile unreadable;
+    count = -1;
+    DWORD error = 0;
+    EXPECT_NO_THROW(error = EulaStreamInCallback(reinterpret_cast<DWORD_PTR>(&unreadable), buffer,
+                                                 sizeof(buffer), &count));
+    EXPECT_EQ(error, DWORD(ERROR_CRC));
+    EXPECT_EQ(count, 0);
 }
 
 LONG weightOf(HWND control) {

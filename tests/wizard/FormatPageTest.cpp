@@ -235,6 +235,67 @@ TEST_F(CancelDuringCopyTest, AnsweredNoRestartsTheAnimationAndTheBuildGoesOn) {
     EXPECT_EQ(boxes.boxes().front().type, UINT(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
 }
 
+// A cancel during the copy, with each answer and each kind of source: only Yes ends the program,
+// and only a copy from a drive has a creation script to end first.
+struct CancelAnswer {
+    const char *what;
+    bool image;
+    int answer;
+    const char *command; // run through the runtime's system, or null
+    bool ends;
+};
+
+const CancelAnswer cancelAnswers[] = {
+    {"drive, Yes", false, IDYES, "taskkill /F /T /PID 4242", true},
+    {"image, Yes", true, IDYES, nullptr, true},
+    {"drive, No", false, IDNO, nullptr, false},
+    {"drive, Cancel", false, IDCANCEL, nullptr, false},
+    {"image, Cancel", true, IDCANCEL, nullptr, false},
+};
+
+int cancelAnswer = IDOK;
+std::vector<std::string> cancelCommands;
+std::vector<int> cancelExits;
+int WINAPI answerCancel(HWND, LPCSTR, LPCSTR, UINT) { return cancelAnswer; }
+int recordCommand(const char *command) {
+    cancelCommands.push_back(command);
+    return 0;
+}
+void recordExit(UINT code) { cancelExits.push_back(static_cast<int>(code)); }
+
+TEST_F(FormatPageTest, CancelDuringTheCopyEndsOnlyOnYesAndKillsOnlyADriveScript) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    CFormat &page = sheet->m_formatPage;
+    CMediaDefinition &media = sheet->m_mediaDefinition;
+    for (const CancelAnswer &c : cancelAnswers) {
+        SCOPED_TRACE(c.what);
+        cancelAnswer = c.answer;
+        cancelCommands.clear();
+        cancelExits.clear();
+        ScopedSystemCall<decltype(sys.MessageBoxA)> box(sys.MessageBoxA, answerCancel);
+        ScopedSystemCall<decltype(sys.system)> run(sys.system, recordCommand);
+        ScopedSystemCall<decltype(sys.ExitProcess)> exit(sys.ExitProcess, recordExit);
+        media.sourceIsImage = c.image;
+        media.scriptProcessId = 4242;
+        page.m_bCopying = true;
+        size_t before = log->events().size();
+
+        page.OnCancel();
+
+        EXPECT_EQ(cancelCommands,
+                  c.command ? std::vector<std::string>{c.command} : std::vector<std::string>{});
+        EXPECT_EQ(cancelExits, c.ends ? std::vector<int>{-1} : std::vector<int>{});
+        std::vector<std::string> events = log->events();
+        std::vector<std::string> animation(events.begin() + static_cast<std::ptrdiff_t>(before),
+                                           events.end());
+        std::vector<std::string> expected = {"stop"};
+        if (!c.ends)
+            expected.push_back("play -1 from 0 to -1");
+        EXPECT_EQ(animation, expected);
+    }
+    page.m_bCopying = false;
+}
+
 // ---- In a child process: the real end of the program.
 
 // Where a child writes what it showed and ran; set only in a child.

@@ -59,6 +59,8 @@ const Refusal refusals[] = {
      "the "
      "source CD/DVD.  The source CD/DVD requires 200 MB."},
     {"adding with just enough free space", 1, Source::Image, "multi", true, true, nullptr, 200, 0, nullptr},
+    {"adding to a key smaller than the disc needs, with the free space", 1, Source::Image, "bigmulti", true,
+     true, nullptr, 30600, 0, nullptr},
 };
 
 class SelectMediaRefusal : public PageFixture, public ::testing::WithParamInterface<Refusal> {
