@@ -182,7 +182,11 @@ CopyResult CopyThread::copyFile(string source, string destination) {
     u64 chunk = getRemainingStreamSize(in);
     if (chunk > chunkLimit)
         chunk = chunkLimit;
-    std::vector<char> buffer(chunk ? chunk : 1);
+    // A source whose size cannot be measured reads as empty; reading it all the same finds its
+    // bytes, or its read error, where a chunk of 0 would report an empty copy as a success.
+    if (chunk == 0)
+        chunk = unmeasuredChunk;
+    std::vector<char> buffer(chunk);
     CopyResult code = CopySucceeded;
     for (;;) {
         u64 got = std::fread(buffer.data(), 1, chunk, in);

@@ -29,6 +29,8 @@ class CopyThread : public Synchronization::Threadable {
 
     // Chunks of a file are read into one buffer of the file's size, up to this.
     static constexpr u64 chunkLimit = 1 << 20;
+    // The chunk for a source that measures 0 bytes: empty, or of a size the platform cannot tell.
+    static constexpr u64 unmeasuredChunk = 4096;
 
     CopyThread(const string &source, const string &destination);
     ~CopyThread() override {}

@@ -184,8 +184,11 @@ XmlElement::AttributeMap XmlParser::readAttributes(const string &t, u64 &pos) {
             break;
         }
         const pair<string, string> attribute = readAttribute(t, pos);
-        if (held < maxAttributesPerTag && attributes.insert(attribute).second)
-            ++held;
+        // Past the limit a name already held still takes the later value: that lookup is bounded.
+        if (held < maxAttributesPerTag || attributes.find(attribute.first) != attributes.end()) {
+            if (attributes.insert(attribute).second)
+                ++held;
+        }
     }
     return attributes;
 }

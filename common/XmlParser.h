@@ -28,7 +28,7 @@ class XmlParser {
     // The empty string when no tag starts at pos; a closing tag's name starts with "/".
     string readTagName(const string &text, u64 &pos);
     // Consumes the ">" or "/" that ends the attributes. Past maxAttributesPerTag names, further
-    // attributes are read but not kept.
+    // names are read but not kept; a later value for a name already kept still replaces it.
     XmlElement::AttributeMap readAttributes(const string &text, u64 &pos);
     pair<string, string> readAttribute(const string &text, u64 &pos);
     // Up to the next "<" or the end, as written; pos is left on the "<".

@@ -242,6 +242,23 @@ TEST(CopyThreadTest, FailedWriteIsReportedAndCountsKeepTheBytesRead) {
     EXPECT_EQ(s.bytesCopied, 100000u);
 }
 
+TEST(CopyThreadTest, FailedReadIsReportedNotTakenForTheEnd) {
+    // The process's own memory opens as a file of no measurable size, and its first page, never
+    // mapped, fails to read.
+#ifdef _WIN32
+    const string mem("Z:\\proc\\self\\mem");
+#else
+    const string mem("\\proc\\self\\mem");
+#endif
+    if (!fsys::fileExists(mem))
+        GTEST_SKIP() << "no /proc/self/mem here";
+    ScratchFolder dir;
+    CopyThread::Status s = runCopy(mem, at(dir, "copy"));
+    EXPECT_EQ(s.result, fsys::CopySourceUnreadable);
+    EXPECT_EQ(s.filesCopied, 1u);
+    EXPECT_EQ(s.bytesCopied, 0u);
+}
+
 TEST(CopyThreadTest, CopyOntoItselfLosesNothing) {
     ScratchFolder dir;
     dir.write("src/f.txt", "keep me");

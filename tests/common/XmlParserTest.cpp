@@ -324,7 +324,7 @@ TEST(XmlParserTest, AttributesPastTheLimitAreReadAndDropped) {
     for (u64 i = 0; i < 20000; ++i)
         tag += " a" + std::to_string(100000 + i) + "='" + std::to_string(i) + "'";
     const ElementPtr root = parse("<cd_definition><filesystem_commands>" + tag +
-                                  " source='late'/><delete target='x'/></filesystem_commands>"
+                                  " a100000='again' source='late'/><delete target='x'/></filesystem_commands>"
                                   "<product_id>P</product_id></cd_definition>");
     const ElementPtr commands = root->getChild("filesystem_commands");
     const ElementPtr copy = commands->getChild("copy");
@@ -333,6 +333,8 @@ TEST(XmlParserTest, AttributesPastTheLimitAreReadAndDropped) {
               std::to_string(limit - 1));
     EXPECT_FALSE(copy->hasAttribute(bytes("a" + std::to_string(100000 + limit))));
     EXPECT_FALSE(copy->hasAttribute("source"));
+    // A name already kept still takes its later value, as below the limit.
+    EXPECT_EQ(text(copy->getAttribute("a100000")), "again");
     EXPECT_EQ(text(commands->getChild("delete")->getAttribute("target")), "x");
     EXPECT_EQ(text(root->getChild("product_id")->getText()), "P");
 
