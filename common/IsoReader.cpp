@@ -337,12 +337,38 @@ void IsoReader::linkParents(IsoTreeNode &node) {
     }
 }
 
+namespace {
+
+// Windows opens a device, not a file, for these names in any folder and with any extension
+// ("nul.txt", "COM1 .log"), so extracting such an entry would send its bytes to a port or printer.
+bool isDeviceName(const string &name) {
+    u64 end = name.find(".");
+    if (end == string::npos)
+        end = name.length();
+    while (end > 0 && name[end - 1] == ' ')
+        --end;
+    char base[5] = {};
+    if (end < 3 || end > 4)
+        return false;
+    for (u64 i = 0; i < end; ++i) // ASCII only: the device names are, whatever the locale folds
+        base[i] = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+    if (end == 3)
+        return std::strcmp(base, "CON") == 0 || std::strcmp(base, "PRN") == 0 ||
+               std::strcmp(base, "AUX") == 0 || std::strcmp(base, "NUL") == 0;
+    // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits of the 8-bit code page.
+    const unsigned char digit = static_cast<unsigned char>(base[3]);
+    const bool portDigit = (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    return portDigit && (std::strncmp(base, "COM", 3) == 0 || std::strncmp(base, "LPT", 3) == 0);
+}
+
+} // namespace
+
 void IsoReader::checkNames(const IsoTreeNode &node) const {
     // Narrowing can turn a Joliet name into a path step ("..", a separator, a drive colon) or a
     // control byte; extracting such an image could write outside its destination.
     for (const IsoTreeNode &child : node.children) {
         string name = nodeName(child);
-        if (name.empty() || name == "." || name == "..")
+        if (name.empty() || name == "." || name == ".." || isDeviceName(name))
             throw Malformed;
         for (u64 i = 0; i < name.length(); ++i) {
             unsigned char c = static_cast<unsigned char>(name[i]);

@@ -234,6 +234,12 @@ TEST(IsoReader, NamesNarrowUcs2ToTheLowByte) {
         {std::string("\x00\x41\x00\x42\x00", 5), "AB"},
         {IsoBuilder::ucs2(u"a\u4E2Db"), "a-b"}, // loses a character, stays safe
         {IsoBuilder::ucs2(u"caf\u00E9"), "caf\xE9"},
+        // Near the device names, but files.
+        {IsoBuilder::ucs2(u"CONFIG"), "CONFIG"},
+        {IsoBuilder::ucs2(u"com10"), "com10"},
+        {IsoBuilder::ucs2(u"lpt0.txt"), "lpt0.txt"},
+        {IsoBuilder::ucs2(u"x.nul"), "x.nul"},
+        {IsoBuilder::ucs2(u"NU"), "NU"},
     };
     for (const Case &c : cases) {
         IsoBuilder image;
@@ -248,6 +254,8 @@ TEST(IsoReader, RefusesNamesThatNarrowToPathStepsOrControlBytes) {
     const std::u16string bad[] = {
         u"..",     u".", u"a\uFF5C..", u"\u015C", u"x/y", u"\uFF0F", u"c:", u"tab\u0009",
         u"\u0100", // narrows to NUL; U+FF5C and U+015C narrow to a backslash
+        // Names that Windows opens as devices in any folder: the data would go to a port.
+        u"CON", u"nul.txt", u"Aux.tar.gz", u"prn ", u"COM1", u"lpt9.log", u"com\u00B9", u"LPT1 .x",
     };
     for (const std::u16string &name : bad) {
         IsoBuilder image;
