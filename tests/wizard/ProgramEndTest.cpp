@@ -45,61 +45,23 @@ class RunningProgram {
 
     // The child's sheet: its visible top-level dialog window.
     HWND sheet() {
-        for (int i = 0; i < 1000 && !m_sheet; ++i) {
-            ::EnumWindows(
-                [](HWND window, LPARAM self) {
-                    auto *program = reinterpret_cast<RunningProgram *>(self);
-                    DWORD pid = 0;
-                    ::GetWindowThreadProcessId(window, &pid);
-                    char cls[16];
-                    ::GetClassNameA(window, cls, sizeof(cls));
-                    if (pid != program->m_process.dwProcessId || !::IsWindowVisible(window) ||
-                        std::string(cls) != "#32770")
-                        return TRUE;
-                    program->m_sheet = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(this));
-            if (!m_sheet)
-                ::Sleep(10);
-        }
+        if (!m_sheet)
+            m_sheet = visibleDialog(nullptr, 1000);
         return m_sheet;
     }
 
     // A message box the child shows over its sheet, with the text of its message.
     HWND messageBox(std::string *text) {
-        struct Search {
-            RunningProgram *program;
-            HWND box;
-            std::string *text;
-        } search{this, nullptr, text};
-        for (int i = 0; i < 500 && !search.box; ++i) {
-            ::EnumWindows(
-                [](HWND window, LPARAM data) {
-                    auto *search = reinterpret_cast<Search *>(data);
-                    DWORD pid = 0;
-                    ::GetWindowThreadProcessId(window, &pid);
-                    char cls[16];
-                    ::GetClassNameA(window, cls, sizeof(cls));
-                    if (pid != search->program->m_process.dwProcessId || !::IsWindowVisible(window) ||
-                        std::string(cls) != "#32770" || window == search->program->m_sheet)
-                        return TRUE;
-                    search->box = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (!search.box)
-                ::Sleep(10);
-        }
+        HWND box = visibleDialog(m_sheet, 500);
         // The box's message is the longest of its static texts.
-        for (HWND child = search.box ? ::GetWindow(search.box, GW_CHILD) : nullptr; child;
+        for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child;
              child = ::GetWindow(child, GW_HWNDNEXT)) {
             char line[1024] = {};
             ::GetWindowTextA(child, line, sizeof(line));
             if (std::string(line).size() > text->size())
                 *text = line;
         }
-        return search.box;
+        return box;
     }
 
     // The index of the child's current page, as its sheet reports it; -1 when it has none.
@@ -135,6 +97,34 @@ class RunningProgram {
     }
 
   private:
+    // A visible top-level dialog window of the child other than except, waiting up to tries x 10 ms.
+    HWND visibleDialog(HWND except, int tries) {
+        struct Search {
+            DWORD pid;
+            HWND except;
+            HWND found;
+        } search{m_process.dwProcessId, except, nullptr};
+        for (int i = 0; i < tries && !search.found; ++i) {
+            ::EnumWindows(
+                [](HWND window, LPARAM data) {
+                    auto *search = reinterpret_cast<Search *>(data);
+                    DWORD pid = 0;
+                    ::GetWindowThreadProcessId(window, &pid);
+                    char cls[16];
+                    ::GetClassNameA(window, cls, sizeof(cls));
+                    if (pid != search->pid || !::IsWindowVisible(window) || std::string(cls) != "#32770" ||
+                        window == search->except)
+                        return TRUE;
+                    search->found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (!search.found)
+                ::Sleep(10);
+        }
+        return search.found;
+    }
+
     PROCESS_INFORMATION m_process{};
     bool m_started = false;
     HWND m_sheet = nullptr;
