@@ -7,6 +7,7 @@
 //   ORVELLA_SIM_CDROM      the CD/DVD letter whose space the table answers
 //   ORVELLA_SIM_SPACE      "table": the table answers both letters' space; else the real call does
 //   ORVELLA_SIM_FORMAT     "fail": the test format library reports a failed format
+#include "doubles/ImmediateEnd.h"
 #include "doubles/TestKey.h"
 #include "platform/SystemCalls.h"
 #include "wizard/OrvellaApp.h"
@@ -182,6 +183,7 @@ bool startSimulation(std::string &problem) {
     sys.CreateFileA = createFile;
     sys.DeviceIoControl = deviceIoControl;
     sys.GetDiskFreeSpaceExA = diskFreeSpace;
+    sys.ExitProcess = endProcessAtOnce;
     if (environment("ORVELLA_SIM_FORMAT") == "fail") {
         // The program loads the same library later and finds it told already.
         auto tell = reinterpret_cast<SetFormatOutcomeFn>(

@@ -3,6 +3,7 @@
 // ways the build ends the program.
 #include "BuildLog.h"
 #include "PageFixture.h"
+#include "doubles/ImmediateEnd.h"
 
 #include "framework/CString.h"
 #include "keybuilder/DeviceManager.h"
@@ -318,7 +319,7 @@ class FormatPageChild : public FormatPageTest {
         FormatPageTest::SetUp();
     }
     void realEnd() {
-        exitsReal.emplace(sys.ExitProcess, &::ExitProcess);
+        exitsReal.emplace(sys.ExitProcess, endProcessAtOnce);
         writeBoxes.emplace(sys.MessageBoxA, writeBox);
         writeCommands.emplace(sys.system, writeSystem);
     }
