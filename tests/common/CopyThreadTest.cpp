@@ -227,11 +227,7 @@ TEST(CopyThreadTest, UnreadableFileEndsTheCopyAfterWhatCameBefore) {
 }
 
 TEST(CopyThreadTest, FailedWriteIsReportedAndCountsKeepTheBytesRead) {
-#ifdef _WIN32
-    const string full("Z:\\dev\\full");
-#else
-    const string full("\\dev\\full");
-#endif
+    const string full(hostFile("/dev/full").c_str());
     ScratchFolder dir;
     dir.write("f.txt", std::string(100000, 'x'));
     CopyThread::Status s = runCopy(at(dir, "f.txt"), full);
@@ -245,11 +241,7 @@ TEST(CopyThreadTest, FailedWriteIsReportedAndCountsKeepTheBytesRead) {
 TEST(CopyThreadTest, FailedReadIsReportedNotTakenForTheEnd) {
     // The process's own memory opens as a file of no measurable size, and its first page, never
     // mapped, fails to read.
-#ifdef _WIN32
-    const string mem("Z:\\proc\\self\\mem");
-#else
-    const string mem("\\proc\\self\\mem");
-#endif
+    const string mem(hostFile("/proc/self/mem").c_str());
     if (!fsys::fileExists(mem))
         GTEST_SKIP() << "no /proc/self/mem here";
     ScratchFolder dir;

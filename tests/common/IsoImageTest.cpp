@@ -3,6 +3,7 @@
 #include "TestImages.h"
 #include "common/os/LastError.h"
 #include "support/IsoBuilder.h"
+#include "support/WindowsPath.h"
 
 #include <gtest/gtest.h>
 
@@ -130,15 +131,11 @@ TEST(IsoImage, ExtractsFilesByAppending) {
 
 // A full disk: the write or the close fails, and that must stop a copy rather than pass for success.
 TEST(IsoImage, ExtractFileReportsAFullDisk) {
-#ifdef _WIN32
-    const char *full = "Z:\\dev\\full"; // Wine's view of the build machine's root
-#else
-    const char *full = "/dev/full";
-#endif
+    const std::string full = hostFile("/dev/full");
     IsoImage image(testImage("basic.iso").c_str());
     ASSERT_TRUE(image.isOpen());
-    EXPECT_EQ(2, image.extractFile("README.TXT", full)); // buffered: the close fails
-    EXPECT_EQ(2, image.extractFile("filler.bin", full)); // the write itself fails
+    EXPECT_EQ(2, image.extractFile("README.TXT", full.c_str())); // buffered: the close fails
+    EXPECT_EQ(2, image.extractFile("filler.bin", full.c_str())); // the write itself fails
 }
 
 // Failures of the open: what the image answers, and the last-error value the selection page reads.

@@ -8,3 +8,11 @@ std::string windowsPath(const std::string &native) {
             c = '\\';
     return out;
 }
+
+std::string hostFile(const std::string &posixPath) {
+#ifdef _WIN32
+    return "Z:" + windowsPath(posixPath);
+#else
+    return windowsPath(posixPath);
+#endif
+}
