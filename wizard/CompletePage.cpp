@@ -5,6 +5,7 @@
 #include "framework/CWaitCursor.h"
 #include "framework/DataExchange.h"
 #include "resources/StringIds.h"
+#include "wizard/DefinitionText.h"
 #include "wizard/Wizard97.h"
 
 void CCompletePage::DoDataExchange(CDataExchange *pDX) {
@@ -22,7 +23,7 @@ BOOL CCompletePage::OnSetActive() {
     m_pSheet->SetWizardButtons(PSWIZB_FINISH);
     CMediaDefinition &media = m_pSheet->m_mediaDefinition;
     CString result;
-    result.Format(IDS_KEY_CREATED, static_cast<const char *>(media.name));
+    result.Format(IDS_KEY_CREATED, static_cast<const char *>(DefinitionTextForDisplay(media.name)));
     m_resultLine.SetWindowText(result);
     if (media.ReadmeExists()) {
         m_bViewReadme = 1;

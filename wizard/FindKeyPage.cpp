@@ -8,6 +8,7 @@
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
 #include "resources/StringIds.h"
+#include "wizard/DefinitionText.h"
 #include "wizard/Wizard97.h"
 
 #include <vector>
@@ -254,7 +255,7 @@ LRESULT CFindKey::OnWizardNext() {
         }
     } else if (sizeMB < needMB) {
         message.Format(IDS_KEY_TOO_SMALL, letter, static_cast<int>(sizeMB), static_cast<int>(needMB),
-                       static_cast<const char *>(media.displaySize));
+                       static_cast<const char *>(DefinitionTextForDisplay(media.displaySize)));
         return refuse(message);
     }
 

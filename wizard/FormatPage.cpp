@@ -10,6 +10,7 @@
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
 #include "wizard/ControlFont.h"
+#include "wizard/DefinitionText.h"
 #include "wizard/Wizard97.h"
 
 #include <memory>
@@ -32,7 +33,8 @@ BOOL CFormat::OnSetActive() {
     m_pSheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     m_warning.ShowWindow(m_pSheet->m_nTask == kCreateBootableKey ? SW_SHOW : SW_HIDE);
     CString title;
-    title.Format(IDS_KEY_WILL_BE_CREATED, static_cast<const char *>(m_pSheet->m_mediaDefinition.name));
+    title.Format(IDS_KEY_WILL_BE_CREATED,
+                 static_cast<const char *>(DefinitionTextForDisplay(m_pSheet->m_mediaDefinition.name)));
     m_titleLine.SetWindowText(title);
     m_statusLine.SetWindowText("");
     return CInteriorPropertyPage::OnSetActive();

@@ -121,6 +121,18 @@ TEST_F(FormatPageTest, FirstTaskOfAMultibootDiscFormatsInstallsTheMenuAndCopiesI
     EXPECT_TRUE(takeBoxes().empty());
 }
 
+// The disc's name comes from its definition as UTF-8; the page shows it in the system's code page.
+using FormatPageLocale = FormatPageTest;
+TEST_F(FormatPageLocale, ShowsTheDiscsNameInTheSystemsCodePage) {
+    reachFormatPage(kCreateBootableKey, "multi");
+    sheet->m_mediaDefinition.name = "\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB"; // a Japanese name
+    sheet->m_formatPage.OnSetActive();
+    const std::string title = windowText(control(sheet->m_formatPage, IDC_TITLE_LINE));
+    const char *shown = ::GetACP() == 932 ? "\x83\x54\x83\x93\x83\x76\x83\x8B" : "????";
+    EXPECT_NE(title.find(shown), std::string::npos) << title;
+    EXPECT_EQ(title.find("\xE3\x82"), std::string::npos) << "UTF-8 bytes shown as they are";
+}
+
 TEST_F(FormatPageTest, FirstTaskOfAPlainDiscUsesItsLabelAndWritesNoMenu) {
     reachFormatPage(kCreateBootableKey, "plain");
     buildKey();
