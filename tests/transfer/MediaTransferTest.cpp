@@ -396,6 +396,9 @@ std::string commandLineOf(DWORD processId) {
         if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, &text[0],
                                parameters.CommandLine.Length, nullptr))
             text.clear();
+        // A child still being set up can show the parameters' length before their text.
+        if (text.find(L'\0') != std::wstring::npos)
+            text.clear();
     }
     if (process)
         CloseHandle(process);
