@@ -21,3 +21,5 @@ CWaitCursor::~CWaitCursor() {
 }
 
 void CWaitCursor::Restore() { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
+
+bool CWaitCursor::IsWaiting() { return depth > 0; }

@@ -14,4 +14,9 @@ class CWaitCursor {
 
     // Shows the hourglass again, after something (a message box) changed the cursor.
     void Restore();
+
+    // True while any wait cursor lives. The sheet and its pages then answer the cursor requests of
+    // a moving mouse with the hourglass, which would otherwise give way to their class's arrow as
+    // soon as a wait dispatches messages.
+    static bool IsWaiting();
 };

@@ -1,6 +1,8 @@
 // The common file dialog behind CFileDialog.
 #include "framework/FileDialog.h"
 
+#include "framework/AppState.h"
+
 #include <cstring>
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName, DWORD dwFlags,
@@ -31,6 +33,10 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
 }
 
 INT_PTR CFileDialog::DoModal() {
+    // Without a parent the main window owns the dialog, so it takes no input until the dialog
+    // closes; with no main window the dialog stands alone.
+    if (!m_ofn.hwndOwner)
+        m_ofn.hwndOwner = AfxGetMainWindowHandle();
     BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
     if (!chosen) {
         m_fileName[0] = '\0';

@@ -18,7 +18,7 @@ class CFileDialog {
     CFileDialog(const CFileDialog &) = delete;
     CFileDialog &operator=(const CFileDialog &) = delete;
 
-    // IDOK or IDCANCEL.
+    // IDOK or IDCANCEL. The dialog is modal to its parent, or to the main window when it has none.
     INT_PTR DoModal();
     // The chosen file's full path; empty until a file has been chosen.
     CString GetPathName() const { return CString(m_fileName); }

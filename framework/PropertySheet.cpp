@@ -2,6 +2,7 @@
 // and the cancel handling the sheet keeps to itself.
 #include "framework/PropertySheet.h"
 
+#include "framework/CWaitCursor.h"
 #include "framework/WinApp.h"
 
 #include <algorithm>
@@ -35,6 +36,18 @@ void setTemplateStyle(void *dialogTemplate, DWORD style, DWORD exStyle) {
         plain->style = (style & ~DS_SETFONT) | (plain->style & DS_SETFONT);
         plain->dwExtendedStyle = exStyle;
     }
+}
+
+// The answer to WM_SETCURSOR while a wait cursor lives: the hourglass, where the default window
+// procedure would bring back the class's arrow. A control asks its parent first, so the sheet and
+// the pages answering covers every control on them; windows of others (message boxes) keep their
+// own cursor. Over a disabled sheet the default handling stays, which points the user at the box
+// that disabled it.
+bool keepWaitCursor(LPARAM lParam) {
+    if (!CWaitCursor::IsWaiting() || static_cast<short>(LOWORD(lParam)) == HTERROR)
+        return false;
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    return true;
 }
 
 } // namespace
@@ -152,6 +165,11 @@ INT_PTR CALLBACK CPropertyPage::DialogProc(HWND hWnd, UINT message, WPARAM wPara
         return page->OnNotify(reinterpret_cast<NMHDR *>(lParam));
     case WM_COMMAND:
         return page->OnCommand(wParam, lParam);
+    case WM_SETCURSOR:
+        if (!keepWaitCursor(lParam))
+            return FALSE;
+        ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_NCDESTROY:
         // The controls are gone by now, so the fonts they drew with can go too.
         ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
@@ -303,6 +321,10 @@ LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_SETCURSOR:
+        if (keepWaitCursor(lParam))
+            return TRUE;
+        break;
     case PSM_PRESSBUTTON:
         if (wParam == PSBTN_CANCEL) {
             OnCancelRequest();

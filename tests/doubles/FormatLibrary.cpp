@@ -52,6 +52,20 @@ void writeLabel(const fs::path &root, const wchar_t *label) {
 
 } // namespace
 
+namespace {
+
+// The next format signals `started` and then waits for `release` (at most a minute) before it
+// reports: a test can look at the program while the format worker is busy.
+HANDLE holdStarted = nullptr;
+HANDLE holdRelease = nullptr;
+
+} // namespace
+
+extern "C" __declspec(dllexport) void HoldNextFormat(HANDLE started, HANDLE release) {
+    holdStarted = started;
+    holdRelease = release;
+}
+
 extern "C" __declspec(dllexport) void SetFormatOutcome(FormatOutcome next) { outcome = next; }
 
 extern "C" __declspec(dllexport) const FormatCall *LastFormatCall() { return &last; }
@@ -70,6 +84,11 @@ extern "C" __declspec(dllexport) void WINAPI
     last.quickFormat = quickFormat;
     last.clusterSize = clusterSize;
 
+    if (holdStarted) {
+        SetEvent(holdStarted);
+        WaitForSingleObject(holdRelease, 60000);
+        holdStarted = holdRelease = nullptr;
+    }
     BOOLEAN success = outcome == FormatOutcome::Succeed;
     if (!driveRoot || !IsTestKeyRoot(driveRoot)) {
         last.refused = true;

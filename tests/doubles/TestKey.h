@@ -45,3 +45,5 @@ using SetFormatOutcomeFn = void (*)(FormatOutcome);
 using LastFormatCallFn = const FormatCall *(*)();
 constexpr const char *kSetFormatOutcome = "SetFormatOutcome";
 constexpr const char *kLastFormatCall = "LastFormatCall";
+using HoldNextFormatFn = void (*)(HANDLE started, HANDLE release);
+constexpr const char *kHoldNextFormat = "HoldNextFormat";

@@ -1,7 +1,13 @@
-// Tests of CWaitCursor: nested hourglasses and the cursor that comes back.
+// Tests of CWaitCursor: nested hourglasses, the cursor that comes back, and the hourglass kept over
+// the sheet and its pages while the mouse moves.
 #include "framework/CWaitCursor.h"
 
+#include "TestSheet.h"
+#include "support/win32/MessagePump.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -22,6 +28,66 @@ TEST(CWaitCursor, NestedWaitCursorsRestoreTheCursorShownBefore) {
         EXPECT_EQ(wait, GetCursor());
     }
     EXPECT_EQ(cross, GetCursor());
+}
+
+class WaitCursorOverTheSheet : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::InitCommonControls();
+        ASSERT_TRUE(sheet.Create(nullptr, kModelessWizardStyle));
+        PumpMessages();
+        other = ::CreateWindowA("Button", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, sheet.m_hWnd, nullptr,
+                                nullptr, nullptr);
+        ASSERT_NE(other, nullptr);
+    }
+    void TearDown() override {
+        ::DestroyWindow(other);
+        if (sheet.m_hWnd)
+            sheet.DestroyWindow();
+        PumpMessages();
+    }
+
+    // The cursor once the window has been asked to set it, as a mouse moving over it asks.
+    static HCURSOR cursorOver(HWND window) {
+        ::SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ::GetCursor();
+    }
+
+    TestSheet sheet;
+    // A window of the sheet's thread that is not the wizard's, as a message box is.
+    HWND other = nullptr;
+};
+
+TEST_F(WaitCursorOverTheSheet, TheSheetPagesAndControlsKeepTheHourglassUntilTheLastWaitEnds) {
+    const HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+    const HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
+    const struct {
+        const char *what;
+        HWND window;
+    } windows[] = {
+        {"sheet", sheet.m_hWnd},
+        {"page", sheet.m_first.m_hWnd},
+        {"page's button", ::GetDlgItem(sheet.m_first.m_hWnd, IDC_TEST_BUTTON)},
+        {"sheet's Next button", sheet.button(kNextButton)},
+    };
+    auto expectEverywhere = [&](HCURSOR expected, const char *when) {
+        for (const auto &w : windows) {
+            ASSERT_NE(w.window, nullptr) << w.what;
+            EXPECT_EQ(cursorOver(w.window), expected) << w.what << " " << when;
+        }
+    };
+
+    {
+        CWaitCursor outer;
+        // The build's waits dispatch this thread's messages while the hourglass is up.
+        PumpUntil([] { return false; }, 50);
+        expectEverywhere(wait, "during the wait");
+        EXPECT_EQ(cursorOver(other), arrow) << "a window that is not the wizard's keeps its own cursor";
+        { CWaitCursor inner; }
+        expectEverywhere(wait, "after a nested wait ended");
+    }
+    expectEverywhere(arrow, "after the wait");
 }
 
 } // namespace
