@@ -34,12 +34,15 @@ void PrintTo(const FitCase &c, std::ostream *out) { *out << name(c); }
 const UINT kPages[] = {IDD_SPLASH,   IDD_EULA,   IDD_TASK,    IDD_INSERT_MEDIA,
                        IDD_FIND_KEY, IDD_FORMAT, IDD_COMPLETE};
 
+// Text widths depend on the fonts the locale brings, so a run measures the dialogs of the language
+// its locale selects: English in the plain run, Japanese in the Japanese locale run.
 std::vector<FitCase> fitCases() {
+    const LANGID language = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE
+                                ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                                : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     std::vector<FitCase> cases;
-    for (LANGID language :
-         {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)})
-        for (UINT page : kPages)
-            cases.push_back({page, language});
+    for (UINT page : kPages)
+        cases.push_back({page, language});
     return cases;
 }
 
@@ -139,9 +142,6 @@ class DialogFitLocale : public ::testing::TestWithParam<FitCase> {
 
 TEST_P(DialogFitLocale, EveryTextAndListEntryFitsItsControl) {
     const FitCase &c = GetParam();
-    // Text widths depend on the fonts the locale brings, so each language is measured in its own run.
-    if (PRIMARYLANGID(::GetUserDefaultUILanguage()) != PRIMARYLANGID(c.language))
-        GTEST_SKIP() << "measured in the runs whose dialogs are in this language";
     BuiltDialog dialog(c.dialog, c.language);
     ASSERT_NE(dialog.window(), nullptr);
 
