@@ -5,6 +5,7 @@
 #include "framework/CString.h"
 
 #include <cstdint>
+#include <string>
 #include <windows.h>
 
 // The disk driver's list of the disks it serves, one value per disk number.
@@ -20,7 +21,7 @@ constexpr unsigned kMaxLinkSteps = 32;
 constexpr DWORD kFormatMediaFlag = 0x250;
 // The callback command that ends the format; its information's first byte is the success flag.
 constexpr DWORD kFormatDoneCommand = 11;
-// A FAT32 volume label holds at most this many characters.
+// A FAT32 volume label holds at most this many bytes of the OEM code page.
 constexpr unsigned kMaxVolumeLabel = 11;
 
 // The boot loader's installer, found beside the program, and the job it runs in.
@@ -98,6 +99,10 @@ class CDeviceManager {
 // The format callback has no context argument; it reaches the one device manager through the
 // application's main window, which defines this.
 CDeviceManager &MainWindowDeviceManager();
+
+// The label as the format function takes it: the definition's UTF-8 in UTF-16 (text that is not
+// UTF-8 is read in the runtime's locale), cut to the whole characters that fit a FAT32 label.
+std::wstring FormatVolumeLabel(const char *label);
 
 // Passed to the format library's callback.
 BOOLEAN WINAPI FormatCallback(DWORD command, DWORD subAction, PVOID info);

@@ -2,7 +2,9 @@
 #include "keybuilder/DeviceManager.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <vector>
 
 using Common::u32;
 using Common::u64;
@@ -20,7 +22,51 @@ void readFirstSectors(HANDLE physicalDrive, HANDLE volume) {
             ReadFile(handle, sector, sizeof sector, &read, nullptr);
 }
 
+// The definition's UTF-8 in UTF-16.
+std::wstring wideText(const char *text) {
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
+    if (units > 0) {
+        std::wstring wide(static_cast<size_t>(units), L'\0');
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, &wide[0], units);
+        wide.resize(static_cast<size_t>(units - 1));
+        return wide;
+    }
+    // Text that is not UTF-8 came from elsewhere than a definition: read it in the runtime's locale.
+    std::vector<wchar_t> wide(std::strlen(text) + 1, L'\0');
+    size_t converted = 0;
+    mbstowcs_s(&converted, wide.data(), wide.size(), text, _TRUNCATE);
+    return wide.data();
+}
+
+// What one character takes in the OEM code page, in which FAT keeps its label; a character the
+// code page lacks is stored as its one-byte default character.
+unsigned oemBytes(const wchar_t *character, int units) {
+    char bytes[8];
+    BOOL usedDefault = FALSE;
+    int length =
+        WideCharToMultiByte(CP_OEMCP, 0, character, units, bytes, sizeof bytes, nullptr, &usedDefault);
+    return length <= 0 || usedDefault ? 1 : static_cast<unsigned>(length);
+}
+
 } // namespace
+
+std::wstring FormatVolumeLabel(const char *label) {
+    std::wstring wide = wideText(label ? label : "");
+    size_t kept = 0;
+    unsigned bytes = 0;
+    while (kept < wide.size()) {
+        // A character outside the basic plane is two units; it is kept or dropped whole.
+        bool pair =
+            IS_HIGH_SURROGATE(wide[kept]) && kept + 1 < wide.size() && IS_LOW_SURROGATE(wide[kept + 1]);
+        int units = pair ? 2 : 1;
+        bytes += oemBytes(&wide[kept], units);
+        if (bytes > kMaxVolumeLabel)
+            break;
+        kept += static_cast<size_t>(units);
+    }
+    wide.resize(kept);
+    return wide;
+}
 
 void CDeviceManager::SetFormatFailed(u32 value) { formatFailed = value; }
 
@@ -50,13 +96,10 @@ bool CDeviceManager::FormatFat32(const char *volumeLabel) {
     MultiByteToWideChar(CP_ACP, 0, root, sizeof root, wideRoot, sizeof root);
 
     SetFormatFailed(0);
-    // Longer labels are cut to what FAT32 can hold.
-    WCHAR wideLabel[kMaxVolumeLabel + 1] = {};
-    size_t converted = 0;
-    mbstowcs_s(&converted, wideLabel, kMaxVolumeLabel + 1, volumeLabel ? volumeLabel : "", _TRUNCATE);
+    std::wstring wideLabel = FormatVolumeLabel(volumeLabel);
 
     WCHAR fileSystem[] = L"FAT32";
-    formatEx(wideRoot, kFormatMediaFlag, fileSystem, wideLabel, TRUE, 0, FormatCallback);
+    formatEx(wideRoot, kFormatMediaFlag, fileSystem, &wideLabel[0], TRUE, 0, FormatCallback);
     bool succeeded = formatFailed == 0;
 
     Refresh();

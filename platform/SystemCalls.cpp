@@ -25,6 +25,8 @@ SystemCalls realCalls() {
     calls.GetProcAddress = ::GetProcAddress;
     calls.CreateProcessA = ::CreateProcessA;
     calls.GetModuleFileNameA = ::GetModuleFileNameA;
+    calls.GetVolumePathNameA = ::GetVolumePathNameA;
+    calls.GetVolumeNameForVolumeMountPointA = ::GetVolumeNameForVolumeMountPointA;
     calls.WSAStartup = startSockets;
     return calls;
 }

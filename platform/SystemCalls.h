@@ -15,6 +15,8 @@ struct SystemCalls {
     decltype(&::GetProcAddress) GetProcAddress;
     decltype(&::CreateProcessA) CreateProcessA;
     decltype(&::GetModuleFileNameA) GetModuleFileNameA;
+    decltype(&::GetVolumePathNameA) GetVolumePathNameA;
+    decltype(&::GetVolumeNameForVolumeMountPointA) GetVolumeNameForVolumeMountPointA;
     // data is a WSADATA; winsock2.h stays out of this header, since it must precede windows.h.
     int (*WSAStartup)(WORD version, void *data);
 };

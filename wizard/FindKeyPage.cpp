@@ -7,10 +7,14 @@
 #include "framework/DataExchange.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
+#include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
 #include "wizard/DefinitionText.h"
 #include "wizard/Wizard97.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -48,6 +52,50 @@ CString systemErrorText(DWORD code) {
     if (buffer)
         ::LocalFree(buffer);
     return text;
+}
+
+// The path as the system resolves it against the current folder; the path itself when that fails.
+CString fullPathOf(const CString &path) {
+    DWORD length = ::GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (length == 0)
+        return path;
+    std::vector<char> full(length + 1, '\0');
+    DWORD written = ::GetFullPathNameA(path, length + 1, full.data(), nullptr);
+    return written == 0 || written > length ? path : CString(full.data());
+}
+
+// The system's name of the volume that holds a path ("\\?\Volume{...}\"); empty when it has none.
+CString volumeNameOf(const char *path) {
+    // The mount point is the path or a part of it, with a backslash at its end.
+    std::vector<char> mountPoint(std::max<size_t>(MAX_PATH, std::strlen(path) + 2), '\0');
+    char volume[MAX_PATH] = {};
+    if (!sys.GetVolumePathNameA(path, mountPoint.data(), static_cast<DWORD>(mountPoint.size())) ||
+        !sys.GetVolumeNameForVolumeMountPointA(mountPoint.data(), volume, MAX_PATH))
+        return CString();
+    return CString(volume);
+}
+
+// The drive letter a full path starts with, in upper case; 0 for a path on no letter (a share).
+char driveLetterOf(const char *path) {
+    if (std::strncmp(path, "\\\\?\\", 4) == 0 || std::strncmp(path, "\\\\.\\", 4) == 0)
+        path += 4;
+    if (!std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':')
+        return 0;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+}
+
+// Whether a file lies on the key. Volumes are compared rather than letters, so that a substituted
+// letter or a folder the key is mounted on counts as the key; where either volume has no name, the
+// letters are all there is to compare.
+bool liesOnKey(const CString &fullPath, char keyLetter) {
+    char keyRoot[] = "?:\\";
+    keyRoot[0] = keyLetter;
+    CString fileVolume = volumeNameOf(fullPath);
+    CString keyVolume = volumeNameOf(keyRoot);
+    if (!fileVolume.IsEmpty() && !keyVolume.IsEmpty())
+        return fileVolume.CompareNoCase(keyVolume) == 0;
+    char letter = driveLetterOf(fullPath);
+    return letter != 0 && letter == std::toupper(static_cast<unsigned char>(keyLetter));
 }
 
 } // namespace
@@ -215,7 +263,8 @@ LRESULT CFindKey::OnWizardNext() {
     CMediaDefinition &media = m_pSheet->m_mediaDefinition;
     CDeviceManager &key = m_pSheet->m_deviceManager;
 
-    if (m_cdDriveRadio.GetCheck() == BST_CHECKED) {
+    bool fromImage = m_cdDriveRadio.GetCheck() != BST_CHECKED;
+    if (!fromImage) {
         char letter = selectedLetter(m_sourceCombo);
         if (!letter)
             return refuse(loaded(IDS_NO_VALID_CDROM));
@@ -232,6 +281,18 @@ LRESULT CFindKey::OnWizardNext() {
     if (!keyLetter)
         return refuse(loaded(IDS_NO_USB_KEYS));
     key.Open(keyLetter);
+
+    // Creating a key formats it: an image on it would either hold the format up with its open
+    // handles or be wiped before it is copied.
+    if (fromImage && m_pSheet->m_nTask != kAddDiscToKey) {
+        CString imagePath = fullPathOf(windowText(m_isoPathEdit));
+        char letter = key.GetDriveLetter();
+        if (liesOnKey(imagePath, letter)) {
+            CString message;
+            message.Format(IDS_IMAGE_ON_KEY, static_cast<const char *>(imagePath), letter);
+            return refuse(message);
+        }
+    }
 
     if (m_pSheet->m_nTask == kAddDiscToKey) {
         if (!media.multibootSupport)

@@ -32,6 +32,7 @@ const UINT ids[] = {
     IDS_IMAGE_READ_ERROR,
     IDS_IMAGE_NOT_SUPPORTED,
     IDS_IMAGE_DAMAGED,
+    IDS_IMAGE_ON_KEY,
     IDS_FORMATTING,
     IDS_MAKING_BOOTABLE,
     IDS_ERROR_CAPTION,
@@ -113,6 +114,9 @@ TEST(StringTables, EnglishTextsWordForWord) {
          "physical CD/DVD media to create the USB Key."},
         {IDS_IMAGE_DAMAGED,
          "An error occurred trying to read the ISO file. The file maybe damaged or not an ISO file."},
+        {IDS_IMAGE_ON_KEY,
+         "The ISO file (%s) is stored on the selected USB key (%c:), which will be formatted "
+         "before the copy.  Please move the ISO file to another drive first."},
         {IDS_FORMATTING, "Formatting USB Key..."},
         {IDS_MAKING_BOOTABLE, "Make USB Key Bootable..."},
         {IDS_ERROR_CAPTION, "Error"},
