@@ -156,6 +156,10 @@ list<string> IsoImage::listFiles(string path) {
 }
 
 bool IsoImage::readFile(const string &path, string &out) {
+    // An image that did not open holds nothing to read, not even its root: the reader may keep
+    // the refused image's root record.
+    if (!opened)
+        return false;
     const IsoTreeNode *node = findNode(path);
     u64 pos, length;
     if (!node || !dataRange(*node, pos, length))
@@ -184,7 +188,7 @@ bool IsoImage::readFile(const string &path, string &out) {
 
 bool IsoImage::readFirstChunk(const string &path, string &chunk, bool &more) {
     chunkFailed = false;
-    const IsoTreeNode *node = findNode(path);
+    const IsoTreeNode *node = opened ? findNode(path) : nullptr;
     u64 pos, length;
     if (!node || !dataRange(*node, pos, length)) {
         fileSize = 0;
