@@ -163,6 +163,13 @@ list<string> listSubdirectories(string folder) { return listEntries(folder, true
 
 list<string> listFiles(string folder) { return listEntries(folder, false); }
 
+string storedName(const string &name) {
+    u64 end = name.length();
+    while (end > 0 && (name[end - 1] == '.' || name[end - 1] == ' '))
+        --end;
+    return end == name.length() ? name : name.substr(0, end);
+}
+
 bool parseWildcard(string path, WildcardPattern &out) {
     u64 backslash = path.rfind("\\");
     u64 star = path.rfind("*");

@@ -58,6 +58,10 @@ bool deleteTree(string path);
 list<string> listSubdirectories(string folder);
 list<string> listFiles(string folder);
 
+// The name Windows stores for one path step: trailing dots and spaces are dropped, so "a.txt.",
+// "a.txt " and "a.txt" name one file, and "..." names none (the empty string).
+string storedName(const string &name);
+
 // Only a star after the last backslash makes a pattern; otherwise out keeps its value.
 bool parseWildcard(string path, WildcardPattern &out);
 

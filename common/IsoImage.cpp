@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace Common {
@@ -43,22 +44,33 @@ bool writeAll(std::FILE *file, const string &bytes) {
 
 u64 windowStartOf(u64 pos) { return pos & ~(MemoryFile::WindowAlignment - 1); }
 
-// The names of a listing that a pattern selects, in order, leaving out each name that a later one
-// equals but for case. Lookups find only the later entry, so copying the earlier name as well would
-// write that entry a second time into the same file or folder of a disk that ignores case.
-std::vector<string> namesToCopy(const list<string> &names, bool usePattern,
-                                const Filesystem::WildcardPattern &pattern) {
-    std::vector<string> selected;
-    for (const string &name : names)
-        if (!usePattern || Filesystem::matchesWildcard(name, pattern))
-            selected.push_back(name);
+// Entries of one folder that a copy writes, in directory order.
+struct Selection {
+    std::vector<string> folders;
+    std::vector<string> files;
+};
+
+// The entries of a folder that a pattern selects, leaving out each one whose name a later one
+// equals as Windows stores names (trailing dots and spaces dropped, case ignored), folders and
+// files alike. Such names are one file or folder on the key: writing both would append the later
+// entry's bytes to the earlier's, or pour two trees into one folder. For names equal but for case
+// the later is also the one that lookups find.
+Selection namesToCopy(const IsoTreeNode *folder, const IsoReader &reader, bool usePattern,
+                      const Filesystem::WildcardPattern &pattern) {
+    std::vector<std::pair<string, bool>> selected;
+    if (folder && folder->record.isDirectory())
+        for (const IsoTreeNode &child : folder->children) {
+            string name = reader.nodeName(child);
+            if (!usePattern || Filesystem::matchesWildcard(name, pattern))
+                selected.push_back(std::make_pair(name, child.record.isDirectory()));
+        }
     std::map<istring, u64> last;
     for (u64 i = 0; i < selected.size(); ++i)
-        last[istring(selected[i])] = i;
-    std::vector<string> result;
+        last[istring(Filesystem::storedName(selected[i].first))] = i;
+    Selection result;
     for (u64 i = 0; i < selected.size(); ++i)
-        if (last[istring(selected[i])] == i)
-            result.push_back(selected[i]);
+        if (last[istring(Filesystem::storedName(selected[i].first))] == i)
+            (selected[i].second ? result.folders : result.files).push_back(selected[i].first);
     return result;
 }
 
@@ -156,6 +168,10 @@ list<string> IsoImage::listFiles(string path) {
 }
 
 bool IsoImage::readFile(const string &path, string &out) {
+    // An image that did not open holds nothing to read, not even its root: the reader may keep
+    // the refused image's root record.
+    if (!opened)
+        return false;
     const IsoTreeNode *node = findNode(path);
     u64 pos, length;
     if (!node || !dataRange(*node, pos, length))
@@ -184,7 +200,7 @@ bool IsoImage::readFile(const string &path, string &out) {
 
 bool IsoImage::readFirstChunk(const string &path, string &chunk, bool &more) {
     chunkFailed = false;
-    const IsoTreeNode *node = findNode(path);
+    const IsoTreeNode *node = opened ? findNode(path) : nullptr;
     u64 pos, length;
     if (!node || !dataRange(*node, pos, length)) {
         fileSize = 0;
@@ -314,7 +330,7 @@ Filesystem::CopyResult IsoImage::copy(string source, string destination) {
         Filesystem::appendTrailingBackslash(destination);
         string path = collapseSlashes(slashesForward(source));
         u64 slash = path.rfind("/");
-        destination += slash == string::npos ? path : path.substr(slash + 1);
+        destination += Filesystem::storedName(slash == string::npos ? path : path.substr(slash + 1));
     }
     return extractFile(source, destination);
 }
@@ -326,21 +342,25 @@ Filesystem::CopyResult IsoImage::copyFolder(string source, string destination, c
     source = normaliseImagePath(source);
     destination = normaliseDestinationPath(destination);
     Filesystem::CopyResult result = Filesystem::CopySucceeded;
-    // Folders first, then files; the first failure stops every later folder and file.
-    for (const string &name : namesToCopy(listFolders(source), usePattern, pattern)) {
+    Selection selection = namesToCopy(findNode(source), *reader, usePattern, pattern);
+    // Folders first, then files; the first failure stops every later folder and file. Each step on
+    // disk is named as Windows stores it: a folder asked for as "sp " is made as "sp", and a path
+    // through "sp " would then not be found.
+    for (const string &name : selection.folders) {
         if (verbose)
             std::printf("Folder:\t%s\n", (source + name).c_str());
         if (result != Filesystem::CopySucceeded)
             continue;
-        if (!Filesystem::createDirectoryTree(destination + name))
+        string into = destination + Filesystem::storedName(name);
+        if (!Filesystem::createDirectoryTree(into))
             result = Filesystem::CopyFolderNotMade;
         else
-            result = copyFolder(source + name, destination + name, false, Filesystem::WildcardPattern());
+            result = copyFolder(source + name, into, false, Filesystem::WildcardPattern());
     }
-    for (const string &name : namesToCopy(listFiles(source), usePattern, pattern)) {
+    for (const string &name : selection.files) {
         if (result != Filesystem::CopySucceeded)
             continue;
-        result = extractFile(source + name, destination + name);
+        result = extractFile(source + name, destination + Filesystem::storedName(name));
     }
     return result;
 }

@@ -1,6 +1,7 @@
 // ISO-9660 image reader: volume descriptors, the Joliet choice, the directory tree, El Torito.
 #include "common/IsoReader.h"
 
+#include "common/Filesystem.h"
 #include "common/os/LastError.h"
 
 #include <cstring>
@@ -340,41 +341,48 @@ void IsoReader::linkParents(IsoTreeNode &node) {
 namespace {
 
 // Windows opens a device, not a file, for these names in any folder and with any extension
-// ("nul.txt", "COM1 .log"), so extracting such an entry would send its bytes to a port or printer.
+// ("nul.txt", "COM1 .log", "conout$.txt"), so extracting such an entry would send its bytes to a
+// port, a printer or the console, or fail.
 bool isDeviceName(const string &name) {
     u64 end = name.find(".");
     if (end == string::npos)
         end = name.length();
     while (end > 0 && name[end - 1] == ' ')
         --end;
-    char base[5] = {};
-    if (end < 3 || end > 4)
+    char base[8] = {};
+    if (end < 3 || end > 7)
         return false;
     for (u64 i = 0; i < end; ++i) // ASCII only: the device names are, whatever the locale folds
         base[i] = name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
     if (end == 3)
         return std::strcmp(base, "CON") == 0 || std::strcmp(base, "PRN") == 0 ||
                std::strcmp(base, "AUX") == 0 || std::strcmp(base, "NUL") == 0;
+    if (end == 6 || end == 7)
+        return std::strcmp(base, "CONIN$") == 0 || std::strcmp(base, "CONOUT$") == 0;
     // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits of the 8-bit code page.
     const unsigned char digit = static_cast<unsigned char>(base[3]);
     const bool portDigit = (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-    return portDigit && (std::strncmp(base, "COM", 3) == 0 || std::strncmp(base, "LPT", 3) == 0);
+    return end == 4 && portDigit && (std::strncmp(base, "COM", 3) == 0 || std::strncmp(base, "LPT", 3) == 0);
 }
+
+// Bytes that Windows refuses in a name: control bytes, the separators, the drive colon and the
+// wildcard and redirection characters.
+bool isRefusedByte(unsigned char c) { return c < 0x20 || std::strchr("\\/:<>\"|?*", c) != nullptr; }
 
 } // namespace
 
 void IsoReader::checkNames(const IsoTreeNode &node) const {
-    // Narrowing can turn a Joliet name into a path step ("..", a separator, a drive colon) or a
-    // control byte; extracting such an image could write outside its destination.
+    // Narrowing can turn a Joliet name into a path step ("..", a separator, a drive colon), a
+    // control byte or a character Windows cannot create; extracting such an image could write
+    // outside its destination, or would fail half-way onto a key already formatted. A name that
+    // is nothing but dots and spaces is stored as no name at all.
     for (const IsoTreeNode &child : node.children) {
         string name = nodeName(child);
-        if (name.empty() || name == "." || name == ".." || isDeviceName(name))
+        if (Filesystem::storedName(name).empty() || isDeviceName(name))
             throw Malformed;
-        for (u64 i = 0; i < name.length(); ++i) {
-            unsigned char c = static_cast<unsigned char>(name[i]);
-            if (c < 0x20 || c == '\\' || c == '/' || c == ':')
+        for (u64 i = 0; i < name.length(); ++i)
+            if (isRefusedByte(static_cast<unsigned char>(name[i])))
                 throw Malformed;
-        }
         checkNames(child);
     }
 }

@@ -261,6 +261,41 @@ TEST(FilesystemTest, DeleteTreeOfTheEmptyPathTouchesNothing) {
 }
 #endif
 
+TEST(FilesystemTest, StoredNameDropsTrailingDotsAndSpaces) {
+    const struct {
+        const char *name;
+        const char *stored;
+    } cases[] = {
+        {"a.txt", "a.txt"},
+        {"a.txt.", "a.txt"},
+        {"a.txt ", "a.txt"},
+        {"a.txt. .", "a.txt"},
+        {"x..y", "x..y"},
+        {" lead", " lead"},
+        {".hidden", ".hidden"},
+        {"...", ""},
+        {" ", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(std::string(c.stored), fsys::storedName(c.name).c_str()) << "[" << c.name << "]";
+#ifdef _WIN32
+    // The platform itself stores a file created under each name by that name.
+    for (const auto &c : cases) {
+        if (!*c.stored)
+            continue;
+        ScratchFolder scratch;
+        std::FILE *file = Common::Os::openFile((scratch.path() + "\\" + c.name).c_str(), "wb");
+        ASSERT_NE(nullptr, file) << "[" << c.name << "]";
+        std::fclose(file);
+        std::vector<std::string> listed;
+        for (const auto &entry : fs::directory_iterator(scratch.path()))
+            listed.push_back(entry.path().filename().string());
+        EXPECT_EQ(std::vector<std::string>{c.stored}, listed) << "[" << c.name << "]";
+    }
+#endif
+}
+
 TEST(FilesystemTest, ParseWildcardSplitsTheLastComponent) {
     struct Case {
         const char *path;

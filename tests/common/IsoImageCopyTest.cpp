@@ -1,12 +1,15 @@
 // The image copy command: files, folder trees and star patterns out of an image onto disk.
 #include "TestImages.h"
 #include "common/IsoImage.h"
+#include "support/IsoBuilder.h"
+#include "support/WindowsPath.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +88,110 @@ TEST_F(IsoImageCopy, NamesEqualButForCaseLandOnce) {
     scratch.write("selected/kept", "");
     EXPECT_EQ(Fs::CopySucceeded, copy("\\docs\\P*", disk("selected")));
     EXPECT_EQ("lower\n", scratch.read("selected/Pair/lower.txt"));
+}
+
+// The names a disk folder lists, as stored; none when it cannot be listed.
+std::set<std::string> namesIn(const std::string &folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
+// A crafted image written into a scratch folder and opened, and a key folder to copy it into.
+class CraftedImageCopy : public ::testing::Test {
+  protected:
+    void open(const std::vector<IsoBuilder::Entry> &entries) {
+        IsoBuilder crafted;
+        crafted.tree(entries);
+        crafted.write(scratch / "crafted.iso");
+        image = IsoImage((scratch / "crafted.iso").c_str());
+        std::filesystem::create_directory(scratch / "key");
+    }
+    std::string key() const { return windowsPath(scratch / "key"); }
+    std::set<std::string> onKey(const std::string &folder = "") const {
+        return namesIn(scratch / ("key/" + folder));
+    }
+    std::string read(const std::string &onKey) const { return scratch.read("key/" + onKey); }
+
+    ScratchFolder scratch;
+    IsoImage image{""};
+};
+
+// Windows drops trailing dots and spaces from a path step and ignores case, so each group below is
+// one name on the key. Exactly one entry of each lands, whole: the later in the folder's order.
+TEST_F(CraftedImageCopy, NamesWindowsStoresAsOneLandOnceWhole) {
+    using B = IsoBuilder;
+    open({
+        B::folder(u"sp ", {B::file(u"early.txt", "early\n")}),
+        B::folder(u"SP.", {B::file(u"late.txt", "late\n")}),
+        B::folder(u"dir. ", {B::file(u"inner.txt", "inner\n"), B::folder(u"deeper..", {B::file(u"x", "x")})}),
+        B::file(u"a.txt", "1"),
+        B::file(u"a.txt.", "2"),
+        B::file(u"a.txt ", "3"),
+        B::file(u"A.TXT", "4"), // equal but for case: also the one lookups find
+        B::file(u"b.txt", "5"),
+        B::file(u"B.TXT", "6"),
+        B::file(u"b.txt. .", "7"),
+        B::folder(u"k", {B::file(u"lost.txt", "lost")}),
+        B::file(u"K .", "8"), // a file after a folder of its name
+        B::file(u"m", "lost"),
+        B::folder(u"M.", {B::file(u"kept.txt", "kept")}),
+    });
+    ASSERT_TRUE(image.isOpen());
+    EXPECT_EQ(Fs::CopySucceeded, image.copy("/", key().c_str()));
+    EXPECT_EQ((std::set<std::string>{"SP", "dir", "A.TXT", "b.txt", "K", "M"}), onKey());
+    EXPECT_EQ(std::set<std::string>{"late.txt"}, onKey("SP"));
+    EXPECT_EQ("late\n", read("SP/late.txt"));
+    EXPECT_EQ((std::set<std::string>{"inner.txt", "deeper"}), onKey("dir"));
+    EXPECT_EQ("inner\n", read("dir/inner.txt"));
+    EXPECT_EQ("x", read("dir/deeper/x"));
+    EXPECT_EQ("4", read("A.TXT"));
+    EXPECT_EQ("7", read("b.txt"));
+    EXPECT_EQ("8", read("K"));
+    EXPECT_EQ(std::set<std::string>{"kept.txt"}, onKey("M"));
+
+    // A pattern selects among the names it matches; a single file into a folder lands by the name
+    // Windows stores.
+    ScratchFolder other;
+    EXPECT_EQ(Fs::CopySucceeded, image.copy("\\a*", windowsPath(other.path()).c_str()));
+    EXPECT_EQ(std::set<std::string>{"a.txt"}, namesIn(other.path()));
+    EXPECT_EQ("3", other.read("a.txt"));
+    EXPECT_EQ(Fs::CopySucceeded, image.copy("/b.txt. .", windowsPath(other.path()).c_str()));
+    EXPECT_EQ((std::set<std::string>{"a.txt", "b.txt"}), namesIn(other.path()));
+    EXPECT_EQ("7", other.read("b.txt"));
+}
+
+// Names near the ones Windows cannot create or opens as devices: the image opens, and each name is
+// made on the disk as it is, with its own bytes.
+TEST_F(CraftedImageCopy, NearNamesOpenAndLandAsTheyAre) {
+    const std::u16string near[] = {
+        u"CONIN",      u"CONOUT",   u"CONIN$X", u"xCONOUT$", u"conin$x.txt", u"x.conout$",  u"CON$",
+        u"com10",      u"lpt0.txt", u"a=b;c,d", u"a[b]+c",   u"a'b`c",       u"a#b%c&d",    u"a^b~c{d}",
+        u"a!b@c$",     u"a b",      u"x..y",    u".lead",    u" lead",       u"\u013D.txt", // narrows to "="
+        u"\u0140home",                                                                      // narrows to "@"
+    };
+    std::vector<IsoBuilder::Entry> entries;
+    std::set<std::string> expected;
+    for (const std::u16string &name : near) {
+        std::string narrow;
+        for (char16_t c : name)
+            narrow += char(c & 0xFF);
+        entries.push_back(IsoBuilder::file(name, narrow + "\n"));
+        expected.insert(narrow);
+    }
+    entries.push_back(IsoBuilder::folder(u"a$b c", {IsoBuilder::file(u"in", "in")}));
+    expected.insert("a$b c");
+    open(entries);
+    ASSERT_TRUE(image.isOpen());
+    ASSERT_EQ(Fs::CopySucceeded, image.copy("/", key().c_str()));
+    EXPECT_EQ(expected, onKey());
+    for (const std::string &name : expected)
+        if (name != "a$b c") {
+            EXPECT_EQ(name + "\n", read(name)) << name;
+        }
+    EXPECT_EQ("in", read("a$b c/in"));
 }
 
 TEST_F(IsoImageCopy, OneFileIntoAFolderOrOntoAFile) {

@@ -165,8 +165,16 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
         EXPECT_FALSE(image.isFile("/")) << c.path;
         EXPECT_TRUE(strings(image.listFolders("/")).empty()) << c.path;
         EXPECT_TRUE(strings(image.listFiles("/")).empty()) << c.path;
-        EXPECT_EQ("missing", readOrMissing(image, "README.TXT")) << c.path;
-        EXPECT_EQ(1, image.extractFile("README.TXT", (scratch / "out").c_str())) << c.path;
+        // Nothing to read, the root included: a refused image may keep its root record.
+        for (const char *path : {"README.TXT", "", "/"}) {
+            EXPECT_EQ("missing", readOrMissing(image, path)) << c.path << " " << path;
+            Common::string chunk("untouched");
+            bool more = true;
+            EXPECT_FALSE(image.readFirstChunk(path, chunk, more)) << c.path << " " << path;
+            EXPECT_EQ("untouched", text(chunk));
+            EXPECT_TRUE(more);
+            EXPECT_EQ(1, image.extractFile(path, (scratch / "out").c_str())) << c.path << " " << path;
+        }
     }
     EXPECT_FALSE(scratch.exists("out"));
     IsoImage empty("");

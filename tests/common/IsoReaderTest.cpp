@@ -250,12 +250,49 @@ TEST(IsoReader, NamesNarrowUcs2ToTheLowByte) {
     }
 }
 
-TEST(IsoReader, RefusesNamesThatNarrowToPathStepsOrControlBytes) {
+TEST(IsoReader, RefusesNamesWindowsCannotCreateOrOpensAsDevices) {
     const std::u16string bad[] = {
-        u"..",     u".", u"a\uFF5C..", u"\u015C", u"x/y", u"\uFF0F", u"c:", u"tab\u0009",
+        u"..",
+        u".",
+        u"a\uFF5C..",
+        u"\u015C",
+        u"x/y",
+        u"\uFF0F",
+        u"c:",
+        u"tab\u0009",
         u"\u0100", // narrows to NUL; U+FF5C and U+015C narrow to a backslash
         // Names that Windows opens as devices in any folder: the data would go to a port.
-        u"CON", u"nul.txt", u"Aux.tar.gz", u"prn ", u"COM1", u"lpt9.log", u"com\u00B9", u"LPT1 .x",
+        u"CON",
+        u"nul.txt",
+        u"Aux.tar.gz",
+        u"prn ",
+        u"COM1",
+        u"lpt9.log",
+        u"com\u00B9",
+        u"LPT1 .x",
+        u"CONIN$",
+        u"conout$.txt",
+        u"Conin$ .log",
+        u"CONOUT$ ",
+        u"conin$.",
+        // Characters Windows refuses in a name, written or narrowed from a wider one.
+        u"a<b",
+        u"a>b",
+        u"a\"b",
+        u"a|b",
+        u"a?b",
+        u"a*b",
+        u"\u013C",
+        u"\u013E",
+        u"x\u0122",
+        u"\u017C",
+        u"what\u013F",
+        u"\u012A.txt",
+        // Left empty once trailing dots and spaces are dropped.
+        u"...",
+        u" ",
+        u". .",
+        u"  ..",
     };
     for (const std::u16string &name : bad) {
         IsoBuilder image;
@@ -268,6 +305,23 @@ TEST(IsoReader, RefusesNamesThatNarrowToPathStepsOrControlBytes) {
     image.directory(20, 20, {IsoBuilder::record("A", 30, 1, false)});
     IsoReader reader;
     EXPECT_FALSE(openCrafted(image, reader));
+
+    // Folders, and names deep in the tree, are checked alike.
+    using B = IsoBuilder;
+    const std::vector<B::Entry> trees[] = {
+        {B::folder(u"a|b", {})},
+        {B::folder(u". ", {B::file(u"f", "f")})},
+        {B::folder(u"ok", {B::folder(u"fine", {B::file(u"conout$", "x")})})},
+        {B::folder(u"ok", {B::file(u"fine", "f"), B::file(u"why?", "x")})},
+    };
+    for (const std::vector<B::Entry> &tree : trees) {
+        IsoBuilder crafted;
+        crafted.tree(tree);
+        EXPECT_FALSE(openCrafted(crafted, reader)) << IsoBuilder::ucs2(tree[0].name);
+    }
+    IsoBuilder sound;
+    sound.tree({B::folder(u"ok", {B::folder(u"fine", {B::file(u"conout", "x")}), B::file(u"why", "x")})});
+    EXPECT_TRUE(openCrafted(sound, reader));
 }
 
 // A chain of directories, one in the other, levels deep below the root.

@@ -129,6 +129,42 @@ void IsoBuilder::directory(std::uint64_t sector, std::uint32_t parentSector,
     put(sector * Sector, d);
 }
 
+namespace {
+
+struct Layout {
+    IsoBuilder &image;
+    std::uint32_t nextFolder;
+    std::uint64_t nextData;
+
+    void lay(std::uint32_t sector, std::uint32_t parent, const std::vector<IsoBuilder::Entry> &entries) {
+        std::vector<std::string> records;
+        std::vector<std::pair<std::uint32_t, const IsoBuilder::Entry *>> folders;
+        for (const IsoBuilder::Entry &e : entries) {
+            if (e.folder) {
+                std::uint32_t at = nextFolder++;
+                records.push_back(IsoBuilder::record(IsoBuilder::ucs2(e.name), at, IsoBuilder::Sector, true));
+                folders.push_back({at, &e});
+            } else {
+                std::uint32_t at = std::uint32_t(nextData);
+                image.put(nextData * IsoBuilder::Sector, e.bytes);
+                nextData += (e.bytes.size() + IsoBuilder::Sector - 1) / IsoBuilder::Sector + 1;
+                records.push_back(
+                    IsoBuilder::record(IsoBuilder::ucs2(e.name), at, std::uint32_t(e.bytes.size()), false));
+            }
+        }
+        image.directory(sector, parent, records);
+        for (const auto &f : folders)
+            lay(f.first, sector, f.second->entries);
+    }
+};
+
+} // namespace
+
+void IsoBuilder::tree(const std::vector<Entry> &entries) {
+    Layout layout{*this, RootSector + 1, 200};
+    layout.lay(RootSector, RootSector, entries);
+}
+
 void IsoBuilder::setRoot(std::uint64_t descriptorSector, std::uint32_t extent, std::uint32_t length) {
     putAt(descriptorSector, 157, record(std::string(1, '\0'), extent, length, true));
 }

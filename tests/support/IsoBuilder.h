@@ -43,6 +43,23 @@ class IsoBuilder {
     // A directory at sector with its "." and ".." records followed by the given records; the
     // length recorded for the directory is the caller's.
     void directory(std::uint64_t sector, std::uint32_t parentSector, const std::vector<std::string> &records);
+    // An entry of a tree laid out by tree(): a file with its bytes, or a folder with its entries.
+    struct Entry {
+        std::u16string name;
+        std::string bytes;
+        bool folder;
+        std::vector<Entry> entries;
+    };
+    static Entry file(const std::u16string &name, const std::string &bytes) {
+        return {name, bytes, false, {}};
+    }
+    static Entry folder(const std::u16string &name, const std::vector<Entry> &entries) {
+        return {name, std::string(), true, entries};
+    }
+    // Lays the entries out below the root, in the order given: each further folder in the next
+    // sector from 21 on (one sector each), each file's bytes from sector 200 on.
+    void tree(const std::vector<Entry> &entries);
+
     // Root record of the descriptor at sector.
     void setRoot(std::uint64_t descriptorSector, std::uint32_t extent, std::uint32_t length);
 

@@ -8,9 +8,46 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
+
+#ifdef _WIN32
+// Deletes a tree through "\\?\" paths, which reach names the usual path rules would change: a
+// folder made as "dir. " is found as "dir" otherwise, and the runtime's own removal then never
+// ends. Read-only entries go too.
+void removeTree(const std::string &path) {
+    std::string longPath = "\\\\?\\" + path;
+    DWORD attributes = GetFileAttributesA(longPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(longPath.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(longPath.c_str());
+        return;
+    }
+    // A link is removed, never followed.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveDirectoryA(longPath.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((longPath + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name != "." && name != "..")
+                removeTree(path + "\\" + name);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(longPath.c_str());
+}
+#endif
 
 std::string native(std::string relative) {
     for (char &c : relative)
@@ -36,12 +73,16 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
+#ifdef _WIN32
+    removeTree(m_path);
+#else
     std::error_code ec;
     // Read-only files left by a test must not keep the folder alive.
     for (auto it = fs::recursive_directory_iterator(m_path, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(m_path, ec);
+#endif
 }
 
 std::string ScratchFolder::operator/(const std::string &relative) const {
