@@ -41,9 +41,15 @@ struct FormatCall {
     bool refused;         // the root was no test key, so nothing was touched
 };
 
+// Called at the start of every FormatEx call, before the key is touched, so a test can look at the
+// caller's state while the format runs; null for none.
+using FormatProbe = void (*)(void *context);
+
 using SetFormatOutcomeFn = void (*)(FormatOutcome);
 using LastFormatCallFn = const FormatCall *(*)();
 constexpr const char *kSetFormatOutcome = "SetFormatOutcome";
 constexpr const char *kLastFormatCall = "LastFormatCall";
 using HoldNextFormatFn = void (*)(HANDLE started, HANDLE release);
 constexpr const char *kHoldNextFormat = "HoldNextFormat";
+using SetFormatProbeFn = void (*)(FormatProbe, void *context);
+constexpr const char *kSetFormatProbe = "SetFormatProbe";

@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 
@@ -141,6 +142,54 @@ TEST_F(FormatPageTest, FirstTaskOfAPlainDiscUsesItsLabelAndWritesNoMenu) {
     EXPECT_FALSE(exists(keyRoot + "kxmboot.cfg"));
     EXPECT_FALSE(exists(keyRoot + "syslinux.cfg"));
     EXPECT_EQ(readWholeFile(keyRoot + "copied.txt"), "Read me first.\r\n");
+}
+
+// What the program holds open on the key when the format library is called and when the
+// boot-loader installer starts: neither may find a handle of the program on the key.
+struct KeyHandles {
+    int seen = 0;
+    HANDLE physicalDrive = nullptr;
+    HANDLE volume = nullptr;
+    std::int32_t openHandles = -1;
+};
+const CDeviceManager *watchedKey = nullptr;
+KeyHandles atFormat, atInstallerStart;
+
+void recordHandles(KeyHandles &at) {
+    ++at.seen;
+    at.physicalDrive = watchedKey->physicalDrive;
+    at.volume = watchedKey->volume;
+    at.openHandles = watchedKey->openHandles;
+}
+void handlesAtFormat(void *) { recordHandles(atFormat); }
+bool handlesAtInstallerStart(const std::string &command) {
+    if (command.find("syslinux.exe") != std::string::npos)
+        recordHandles(atInstallerStart);
+    return false;
+}
+
+TEST_F(FormatPageTest, HoldsNoHandleOnTheKeyWhileItIsFormattedOrMadeBootable) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    ASSERT_NE(sheet->m_deviceManager.volume, INVALID_HANDLE_VALUE)
+        << "the select-media page leaves the key open";
+    auto setProbe = reinterpret_cast<SetFormatProbeFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("fmifs.dll"), kSetFormatProbe)));
+    ASSERT_NE(setProbe, nullptr);
+    watchedKey = &sheet->m_deviceManager;
+    atFormat = atInstallerStart = KeyHandles{};
+    setProbe(handlesAtFormat, nullptr);
+    log->onStart = handlesAtInstallerStart;
+    buildKey();
+    setProbe(nullptr, nullptr);
+
+    for (const auto &[what, at] :
+         {std::make_pair("format", atFormat), std::make_pair("installer", atInstallerStart)}) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(at.seen, 1);
+        EXPECT_EQ(at.physicalDrive, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(at.volume, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(at.openHandles, 0);
+    }
 }
 
 TEST_F(FormatPageTest, SecondTaskOnlyAddsTheMenuEntryAndTheDisc) {
