@@ -5,7 +5,6 @@
 #include "PageFixture.h"
 #include "doubles/ImmediateEnd.h"
 
-#include "framework/CString.h"
 #include "keybuilder/DeviceManager.h"
 #include "resources/StringIds.h"
 #include "support/FileBytes.h"
@@ -24,14 +23,10 @@ using ::testing::ElementsAreArray;
 
 bool exists(const std::string &path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string menuEntry(const CMediaDefinition &media) {
-    CString entry;
-    entry.Format(kMenuEntry, static_cast<const char *>(media.multibootDirectory),
-                 static_cast<const char *>(media.displayName),
-                 static_cast<const char *>(media.multibootDirectory),
-                 static_cast<const char *>(media.multibootConfigFilename));
-    return entry.GetString();
-}
+// The menu entry of the "multi" image's disc: its folder, display name and configuration file. The
+// disc names no version, so its display name ends in the blank that would precede one.
+const std::string kMultiMenuEntry =
+    "\nLABEL multi\nMENU LABEL Multi Disc \nKERNEL vesamenu.c32\nAPPEND multi/isolinux.cfg mainmenu.cfg\n";
 
 const char *kDisabled = " [back 0 next 0 cancel 0]";
 const char *kCancelOnly = " [back 0 next 0 cancel 1]";
@@ -109,8 +104,8 @@ TEST_F(FormatPageTest, FirstTaskOfAMultibootDiscFormatsInstallsTheMenuAndCopiesI
     for (const char *file : kMultibootFiles)
         EXPECT_TRUE(exists(keyRoot + file)) << file;
     std::string menu = readWholeFile(keyRoot + "syslinux.cfg");
-    std::string entry = menuEntry(sheet->m_mediaDefinition);
-    EXPECT_EQ(menu, readWholeFile(testFolder() + "syslinux.cfg") + entry + "\nTIMEOUT 50\nONTIMEOUT multi\n");
+    EXPECT_EQ(menu, readWholeFile(testFolder() + "syslinux.cfg") + kMultiMenuEntry +
+                        "\nTIMEOUT 50\nONTIMEOUT multi\n");
     EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
     EXPECT_FALSE(exists(keyRoot + "isolinux"));
 
@@ -205,7 +200,7 @@ TEST_F(FormatPageTest, SecondTaskOnlyAddsTheMenuEntryAndTheDisc) {
     EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
     EXPECT_TRUE(exists(keyRoot + "other.txt")) << "not formatted";
     EXPECT_FALSE(exists(keyRoot + "ldlinux.sys"));
-    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), "# menu\n" + menuEntry(sheet->m_mediaDefinition));
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), "# menu\n" + kMultiMenuEntry);
     EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
 }
 
