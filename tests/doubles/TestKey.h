@@ -18,6 +18,9 @@ inline bool IsTestKeyRoot(const std::wstring &root) {
 
 // Names the job that the boot-loader stand-in reports itself in or out of.
 constexpr const char *kSyslinuxJobVariable = "ORVELLA_SYSLINUX_JOB";
+// When set, the boot-loader stand-in ends with this exit code after its work, as an installer that
+// reports a failure does, and notes the code in ldlinux.sys.
+constexpr const char *kSyslinuxExitCodeVariable = "ORVELLA_SYSLINUX_EXIT_CODE";
 
 // How the next format ends.
 enum class FormatOutcome : int {

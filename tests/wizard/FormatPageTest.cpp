@@ -204,6 +204,43 @@ TEST_F(FormatPageTest, SecondTaskOnlyAddsTheMenuEntryAndTheDisc) {
     EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
 }
 
+// At the installer's start, after the format: a folder where the last boot file would go, so that
+// its copy fails.
+std::string blockedBootFile;
+bool blockBootFile(const std::string &command) {
+    if (command.find("syslinux.exe") != std::string::npos)
+        ::CreateDirectoryA(blockedBootFile.c_str(), nullptr);
+    return false;
+}
+
+TEST_F(FormatPageTest, TheBuildGoesOnAfterAFailedInstallerAndAFailedBootFileCopy) {
+    reachFormatPage(kCreateBootableKey, "multi");
+    blockedBootFile = keyRoot + "vesamenu.c32";
+    log->onStart = blockBootFile;
+    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, "1");
+    buildKey();
+    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, nullptr);
+
+    std::vector<std::string> expected = {
+        std::string("status 157") + kDisabled, std::string("status 158") + kDisabled,
+        std::string("start syslinux.exe -fma P:") + kDisabled, std::string("status 117") + kCancelOnly};
+    expected.insert(expected.end(), kTransfer.begin(), kTransfer.end());
+    EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
+    std::string installed = readWholeFile(keyRoot + "ldlinux.sys");
+    EXPECT_NE(installed.find("\nexit 1"), std::string::npos)
+        << "the installer reported a failure: " << installed;
+    for (const char *file : {"common.cfg", "kxmboot.cfg", "kxusb.jpg", "mainmenu.cfg"})
+        EXPECT_EQ(readWholeFile(keyRoot + file), readWholeFile(testFolder() + file)) << file;
+    EXPECT_EQ(::GetFileAttributesA(blockedBootFile.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY))
+        << "vesamenu.c32 could not be copied";
+    // The steps after the failed copy ran: the menu entry and the transfer.
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), readWholeFile(testFolder() + "syslinux.cfg") +
+                                                           kMultiMenuEntry +
+                                                           "\nTIMEOUT 50\nONTIMEOUT multi\n");
+    EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
+    EXPECT_TRUE(takeBoxes().empty()) << "neither failure is shown";
+}
+
 // The readme is opened through the text editor; its start is only recorded.
 bool refuseEditor(const std::string &command) { return command.rfind("NOTEPAD.EXE", 0) == 0; }
 
@@ -245,6 +282,50 @@ TEST_F(FormatPageTest, BackOnTheCompletionPageStays) {
     press(PSBTN_BACK);
     EXPECT_EQ(currentId(), 108u);
     EXPECT_EQ(history(), before);
+}
+
+TEST_F(FormatPageTest, BackBeforeTheBuildReturnsToTheSelectMediaPage) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    std::vector<UINT> before = history();
+    ASSERT_EQ(before.back(), 109u);
+    int formats = lastFormat->calls;
+    press(PSBTN_BACK);
+    EXPECT_EQ(currentId(), 109u);
+    EXPECT_EQ(history(), std::vector<UINT>(before.begin(), before.end() - 1));
+    EXPECT_EQ(lastFormat->calls, formats);
+    EXPECT_THAT(log->events(), ::testing::IsEmpty()) << "nothing of the build ran";
+}
+
+// On the completion page the program ends at Cancel; whether the readme was opened by then is
+// noted when the end is asked for.
+BuildLog *endingLog = nullptr;
+std::vector<int> endCodes;
+bool readmeOpenedAtEnd = false;
+bool readmeOpened(const std::vector<std::string> &events) {
+    return std::any_of(events.begin(), events.end(),
+                       [](const std::string &e) { return e.rfind("start NOTEPAD.EXE ", 0) == 0; });
+}
+void recordEnd(UINT code) {
+    endCodes.push_back(static_cast<int>(code));
+    readmeOpenedAtEnd = readmeOpenedAtEnd || readmeOpened(endingLog->events());
+}
+
+TEST_F(FormatPageTest, CancelOnTheCompletionPageEndsWithoutOpeningTheReadme) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    log->onStart = refuseEditor;
+    buildKey();
+    ASSERT_EQ(::SendMessageA(readmeBox(), BM_GETCHECK, 0, 0), BST_CHECKED) << "the readme is offered";
+    endingLog = log.get();
+    endCodes.clear();
+    readmeOpenedAtEnd = false;
+    {
+        ScopedSystemCall<decltype(sys.ExitProcess)> end(sys.ExitProcess, recordEnd);
+        press(PSBTN_CANCEL);
+        PumpMessages();
+    }
+    EXPECT_EQ(endCodes, std::vector<int>{-1});
+    EXPECT_FALSE(readmeOpenedAtEnd);
+    EXPECT_FALSE(readmeOpened(log->events()));
 }
 
 // A copy from a CD/DVD drive, held while its creation script "starts", so a cancel can come in.
