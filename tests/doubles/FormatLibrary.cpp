@@ -16,6 +16,8 @@ constexpr DWORD kDone = 11;
 
 FormatOutcome outcome = FormatOutcome::Succeed;
 FormatCall last;
+FormatProbe probe = nullptr;
+void *probeContext = nullptr;
 
 void copyText(wchar_t *to, size_t capacity, const wchar_t *from) {
     if (!from) {
@@ -70,9 +72,16 @@ extern "C" __declspec(dllexport) void SetFormatOutcome(FormatOutcome next) { out
 
 extern "C" __declspec(dllexport) const FormatCall *LastFormatCall() { return &last; }
 
+extern "C" __declspec(dllexport) void SetFormatProbe(FormatProbe next, void *context) {
+    probe = next;
+    probeContext = context;
+}
+
 extern "C" __declspec(dllexport) void WINAPI
     FormatEx(PWCHAR driveRoot, DWORD mediaFlag, PWCHAR fileSystem, PWCHAR label, BOOL quickFormat,
              DWORD clusterSize, Callback callback) {
+    if (probe)
+        probe(probeContext);
     int calls = last.calls + 1;
     last = FormatCall{};
     last.calls = calls;

@@ -1,8 +1,10 @@
 // A stand-in boot-loader installer: "syslinux.exe -fma X:" writes X:\ldlinux.sys holding its command line
-// and, when the test names a job in kSyslinuxJobVariable, whether it runs inside that job.
+// and, when the test names a job in kSyslinuxJobVariable, whether it runs inside that job; it ends with the
+// exit code a test sets in kSyslinuxExitCodeVariable, else 0.
 #include "doubles/TestKey.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char **argv) {
@@ -25,5 +27,11 @@ int main(int argc, char **argv) {
         bool member = named && IsProcessInJob(GetCurrentProcess(), named, &inside) && inside;
         std::fprintf(out, "\n%s %s", member ? "in" : "not in", job);
     }
-    return std::fclose(out) == 0 ? 0 : 4;
+    char exitCode[16];
+    int code = 0;
+    if (GetEnvironmentVariableA(kSyslinuxExitCodeVariable, exitCode, sizeof exitCode)) {
+        code = std::atoi(exitCode);
+        std::fprintf(out, "\nexit %d", code);
+    }
+    return std::fclose(out) == 0 ? code : 4;
 }

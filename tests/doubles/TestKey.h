@@ -18,6 +18,9 @@ inline bool IsTestKeyRoot(const std::wstring &root) {
 
 // Names the job that the boot-loader stand-in reports itself in or out of.
 constexpr const char *kSyslinuxJobVariable = "ORVELLA_SYSLINUX_JOB";
+// When set, the boot-loader stand-in ends with this exit code after its work, as an installer that
+// reports a failure does, and notes the code in ldlinux.sys.
+constexpr const char *kSyslinuxExitCodeVariable = "ORVELLA_SYSLINUX_EXIT_CODE";
 
 // How the next format ends.
 enum class FormatOutcome : int {
@@ -41,9 +44,15 @@ struct FormatCall {
     bool refused;         // the root was no test key, so nothing was touched
 };
 
+// Called at the start of every FormatEx call, before the key is touched, so a test can look at the
+// caller's state while the format runs; null for none.
+using FormatProbe = void (*)(void *context);
+
 using SetFormatOutcomeFn = void (*)(FormatOutcome);
 using LastFormatCallFn = const FormatCall *(*)();
 constexpr const char *kSetFormatOutcome = "SetFormatOutcome";
 constexpr const char *kLastFormatCall = "LastFormatCall";
 using HoldNextFormatFn = void (*)(HANDLE started, HANDLE release);
 constexpr const char *kHoldNextFormat = "HoldNextFormat";
+using SetFormatProbeFn = void (*)(FormatProbe, void *context);
+constexpr const char *kSetFormatProbe = "SetFormatProbe";

@@ -4,6 +4,7 @@
 #include "framework/Resources.h"
 #include "resources/StringIds.h"
 #include "support/RunLocale.h"
+#include "support/win32/JapaneseWords.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,25 @@ TEST(StringTables, BothLanguagesHoldEveryIdWithTheSamePlaceholders) {
         EXPECT_TRUE(LoadResourceString(id, en, english)) << id;
         EXPECT_TRUE(LoadResourceString(id, ja, japanese)) << id;
         EXPECT_EQ(conversions(en), conversions(ja)) << id;
+    }
+}
+
+// Placeholders alone let two texts of the same form trade places: each Japanese text must also say
+// what its message means.
+TEST(StringTables, EachJapaneseTextSaysWhatItsMessageMeans) {
+    auto holdsAll = [](const std::string &text, const std::vector<std::string> &words) {
+        for (const std::string &word : words)
+            if (text.find(word) == std::string::npos)
+                return false;
+        return true;
+    };
+    for (const JapaneseWords &message : JapaneseMessageWords()) {
+        std::string text = JapaneseTableText(message.id);
+        EXPECT_TRUE(holdsAll(text, message.words)) << message.id << ": " << text;
+        for (UINT other : ids)
+            if (other != message.id)
+                EXPECT_FALSE(holdsAll(JapaneseTableText(other), message.words))
+                    << "the words of " << message.id << " are all in the text of " << other;
     }
 }
 

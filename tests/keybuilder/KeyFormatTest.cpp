@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 
 namespace {
@@ -43,17 +44,25 @@ class KeyFormatTest : public ::testing::Test {
         // Any other format library would format for real: stop before one is called.
         ASSERT_NE(setOutcome, nullptr) << "fmifs.dll is not the test library";
         ASSERT_NE(lastCallOf, nullptr) << "fmifs.dll is not the test library";
+        setProbe = reinterpret_cast<SetFormatProbeFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, kSetFormatProbe)));
+        ASSERT_NE(setProbe, nullptr) << "fmifs.dll is not the test library";
         lastCall = lastCallOf();
         setOutcome(FormatOutcome::Succeed);
     }
 
-    void TearDown() override { mainWindowDeviceManager = nullptr; }
+    void TearDown() override {
+        if (setProbe)
+            setProbe(nullptr, nullptr);
+        mainWindowDeviceManager = nullptr;
+    }
 
     WineUsbDisks disks;
     FakeKeyDevices devices;
     CDeviceManager manager;
     std::string root;
     SetFormatOutcomeFn setOutcome = nullptr;
+    SetFormatProbeFn setProbe = nullptr;
     const FormatCall *lastCall = nullptr;
 };
 
@@ -73,8 +82,34 @@ TEST_F(KeyFormatTest, AsksForAQuickFat32FormatOfTheKeysRoot) {
     EXPECT_EQ(readWholeFile(root + kVolumeLabelFile), "DISC1\n");
 }
 
+// The manager's handles as the format library finds them when it is called.
+struct HandlesAtFormat {
+    const CDeviceManager *manager;
+    int calls = 0;
+    HANDLE physicalDrive = nullptr;
+    HANDLE volume = nullptr;
+    std::int32_t openHandles = -1;
+};
+
+void readHandles(void *context) {
+    auto *seen = static_cast<HandlesAtFormat *>(context);
+    ++seen->calls;
+    seen->physicalDrive = seen->manager->physicalDrive;
+    seen->volume = seen->manager->volume;
+    seen->openHandles = seen->manager->openHandles;
+}
+
 TEST_F(KeyFormatTest, HoldsNoHandleWhileFormattingAndNoneAfter) {
-    manager.FormatFat32("DISC1");
+    ASSERT_NE(manager.volume, INVALID_HANDLE_VALUE)
+        << "the key starts opened, as the select-media page leaves it";
+    HandlesAtFormat seen{&manager};
+    setProbe(readHandles, &seen);
+    ASSERT_TRUE(manager.FormatFat32("DISC1"));
+    ASSERT_EQ(seen.calls, 1);
+    EXPECT_EQ(seen.physicalDrive, INVALID_HANDLE_VALUE) << "while the format runs";
+    EXPECT_EQ(seen.volume, INVALID_HANDLE_VALUE) << "while the format runs";
+    EXPECT_EQ(seen.openHandles, 0) << "while the format runs";
+
     EXPECT_EQ(manager.physicalDrive, INVALID_HANDLE_VALUE);
     EXPECT_EQ(manager.volume, INVALID_HANDLE_VALUE);
     EXPECT_EQ(manager.openHandles, 0);

@@ -5,7 +5,6 @@
 #include "PageFixture.h"
 #include "doubles/ImmediateEnd.h"
 
-#include "framework/CString.h"
 #include "keybuilder/DeviceManager.h"
 #include "resources/StringIds.h"
 #include "support/FileBytes.h"
@@ -14,6 +13,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 
@@ -23,14 +23,10 @@ using ::testing::ElementsAreArray;
 
 bool exists(const std::string &path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string menuEntry(const CMediaDefinition &media) {
-    CString entry;
-    entry.Format(kMenuEntry, static_cast<const char *>(media.multibootDirectory),
-                 static_cast<const char *>(media.displayName),
-                 static_cast<const char *>(media.multibootDirectory),
-                 static_cast<const char *>(media.multibootConfigFilename));
-    return entry.GetString();
-}
+// The menu entry of the "multi" image's disc: its folder, display name and configuration file. The
+// disc names no version, so its display name ends in the blank that would precede one.
+const std::string kMultiMenuEntry =
+    "\nLABEL multi\nMENU LABEL Multi Disc \nKERNEL vesamenu.c32\nAPPEND multi/isolinux.cfg mainmenu.cfg\n";
 
 const char *kDisabled = " [back 0 next 0 cancel 0]";
 const char *kCancelOnly = " [back 0 next 0 cancel 1]";
@@ -108,8 +104,8 @@ TEST_F(FormatPageTest, FirstTaskOfAMultibootDiscFormatsInstallsTheMenuAndCopiesI
     for (const char *file : kMultibootFiles)
         EXPECT_TRUE(exists(keyRoot + file)) << file;
     std::string menu = readWholeFile(keyRoot + "syslinux.cfg");
-    std::string entry = menuEntry(sheet->m_mediaDefinition);
-    EXPECT_EQ(menu, readWholeFile(testFolder() + "syslinux.cfg") + entry + "\nTIMEOUT 50\nONTIMEOUT multi\n");
+    EXPECT_EQ(menu, readWholeFile(testFolder() + "syslinux.cfg") + kMultiMenuEntry +
+                        "\nTIMEOUT 50\nONTIMEOUT multi\n");
     EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
     EXPECT_FALSE(exists(keyRoot + "isolinux"));
 
@@ -143,6 +139,54 @@ TEST_F(FormatPageTest, FirstTaskOfAPlainDiscUsesItsLabelAndWritesNoMenu) {
     EXPECT_EQ(readWholeFile(keyRoot + "copied.txt"), "Read me first.\r\n");
 }
 
+// What the program holds open on the key when the format library is called and when the
+// boot-loader installer starts: neither may find a handle of the program on the key.
+struct KeyHandles {
+    int seen = 0;
+    HANDLE physicalDrive = nullptr;
+    HANDLE volume = nullptr;
+    std::int32_t openHandles = -1;
+};
+const CDeviceManager *watchedKey = nullptr;
+KeyHandles atFormat, atInstallerStart;
+
+void recordHandles(KeyHandles &at) {
+    ++at.seen;
+    at.physicalDrive = watchedKey->physicalDrive;
+    at.volume = watchedKey->volume;
+    at.openHandles = watchedKey->openHandles;
+}
+void handlesAtFormat(void *) { recordHandles(atFormat); }
+bool handlesAtInstallerStart(const std::string &command) {
+    if (command.find("syslinux.exe") != std::string::npos)
+        recordHandles(atInstallerStart);
+    return false;
+}
+
+TEST_F(FormatPageTest, HoldsNoHandleOnTheKeyWhileItIsFormattedOrMadeBootable) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    ASSERT_NE(sheet->m_deviceManager.volume, INVALID_HANDLE_VALUE)
+        << "the select-media page leaves the key open";
+    auto setProbe = reinterpret_cast<SetFormatProbeFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("fmifs.dll"), kSetFormatProbe)));
+    ASSERT_NE(setProbe, nullptr);
+    watchedKey = &sheet->m_deviceManager;
+    atFormat = atInstallerStart = KeyHandles{};
+    setProbe(handlesAtFormat, nullptr);
+    log->onStart = handlesAtInstallerStart;
+    buildKey();
+    setProbe(nullptr, nullptr);
+
+    for (const auto &[what, at] :
+         {std::make_pair("format", atFormat), std::make_pair("installer", atInstallerStart)}) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(at.seen, 1);
+        EXPECT_EQ(at.physicalDrive, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(at.volume, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(at.openHandles, 0);
+    }
+}
+
 TEST_F(FormatPageTest, SecondTaskOnlyAddsTheMenuEntryAndTheDisc) {
     std::ofstream(keyRoot + "kxmboot.cfg") << "multiboot\n";
     std::ofstream(keyRoot + "syslinux.cfg", std::ios::binary) << "# menu\n";
@@ -156,8 +200,45 @@ TEST_F(FormatPageTest, SecondTaskOnlyAddsTheMenuEntryAndTheDisc) {
     EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
     EXPECT_TRUE(exists(keyRoot + "other.txt")) << "not formatted";
     EXPECT_FALSE(exists(keyRoot + "ldlinux.sys"));
-    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), "# menu\n" + menuEntry(sheet->m_mediaDefinition));
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), "# menu\n" + kMultiMenuEntry);
     EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
+}
+
+// At the installer's start, after the format: a folder where the last boot file would go, so that
+// its copy fails.
+std::string blockedBootFile;
+bool blockBootFile(const std::string &command) {
+    if (command.find("syslinux.exe") != std::string::npos)
+        ::CreateDirectoryA(blockedBootFile.c_str(), nullptr);
+    return false;
+}
+
+TEST_F(FormatPageTest, TheBuildGoesOnAfterAFailedInstallerAndAFailedBootFileCopy) {
+    reachFormatPage(kCreateBootableKey, "multi");
+    blockedBootFile = keyRoot + "vesamenu.c32";
+    log->onStart = blockBootFile;
+    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, "1");
+    buildKey();
+    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, nullptr);
+
+    std::vector<std::string> expected = {
+        std::string("status 157") + kDisabled, std::string("status 158") + kDisabled,
+        std::string("start syslinux.exe -fma P:") + kDisabled, std::string("status 117") + kCancelOnly};
+    expected.insert(expected.end(), kTransfer.begin(), kTransfer.end());
+    EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
+    std::string installed = readWholeFile(keyRoot + "ldlinux.sys");
+    EXPECT_NE(installed.find("\nexit 1"), std::string::npos)
+        << "the installer reported a failure: " << installed;
+    for (const char *file : {"common.cfg", "kxmboot.cfg", "kxusb.jpg", "mainmenu.cfg"})
+        EXPECT_EQ(readWholeFile(keyRoot + file), readWholeFile(testFolder() + file)) << file;
+    EXPECT_EQ(::GetFileAttributesA(blockedBootFile.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY))
+        << "vesamenu.c32 could not be copied";
+    // The steps after the failed copy ran: the menu entry and the transfer.
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), readWholeFile(testFolder() + "syslinux.cfg") +
+                                                           kMultiMenuEntry +
+                                                           "\nTIMEOUT 50\nONTIMEOUT multi\n");
+    EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
+    EXPECT_TRUE(takeBoxes().empty()) << "neither failure is shown";
 }
 
 // The readme is opened through the text editor; its start is only recorded.
@@ -201,6 +282,50 @@ TEST_F(FormatPageTest, BackOnTheCompletionPageStays) {
     press(PSBTN_BACK);
     EXPECT_EQ(currentId(), 108u);
     EXPECT_EQ(history(), before);
+}
+
+TEST_F(FormatPageTest, BackBeforeTheBuildReturnsToTheSelectMediaPage) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    std::vector<UINT> before = history();
+    ASSERT_EQ(before.back(), 109u);
+    int formats = lastFormat->calls;
+    press(PSBTN_BACK);
+    EXPECT_EQ(currentId(), 109u);
+    EXPECT_EQ(history(), std::vector<UINT>(before.begin(), before.end() - 1));
+    EXPECT_EQ(lastFormat->calls, formats);
+    EXPECT_THAT(log->events(), ::testing::IsEmpty()) << "nothing of the build ran";
+}
+
+// On the completion page the program ends at Cancel; whether the readme was opened by then is
+// noted when the end is asked for.
+BuildLog *endingLog = nullptr;
+std::vector<int> endCodes;
+bool readmeOpenedAtEnd = false;
+bool readmeOpened(const std::vector<std::string> &events) {
+    return std::any_of(events.begin(), events.end(),
+                       [](const std::string &e) { return e.rfind("start NOTEPAD.EXE ", 0) == 0; });
+}
+void recordEnd(UINT code) {
+    endCodes.push_back(static_cast<int>(code));
+    readmeOpenedAtEnd = readmeOpenedAtEnd || readmeOpened(endingLog->events());
+}
+
+TEST_F(FormatPageTest, CancelOnTheCompletionPageEndsWithoutOpeningTheReadme) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    log->onStart = refuseEditor;
+    buildKey();
+    ASSERT_EQ(::SendMessageA(readmeBox(), BM_GETCHECK, 0, 0), BST_CHECKED) << "the readme is offered";
+    endingLog = log.get();
+    endCodes.clear();
+    readmeOpenedAtEnd = false;
+    {
+        ScopedSystemCall<decltype(sys.ExitProcess)> end(sys.ExitProcess, recordEnd);
+        press(PSBTN_CANCEL);
+        PumpMessages();
+    }
+    EXPECT_EQ(endCodes, std::vector<int>{-1});
+    EXPECT_FALSE(readmeOpenedAtEnd);
+    EXPECT_FALSE(readmeOpened(log->events()));
 }
 
 // A copy from a CD/DVD drive, held while its creation script "starts", so a cancel can come in.

@@ -2,7 +2,9 @@
 #include "PageFixture.h"
 
 #include "framework/CString.h"
+#include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
+#include "support/win32/JapaneseWords.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
@@ -63,12 +65,14 @@ const Refusal refusals[] = {
      true, nullptr, 30600, 0, nullptr},
 };
 
-class SelectMediaRefusal : public PageFixture, public ::testing::WithParamInterface<Refusal> {
+// Also run under the Japanese and French locales: a Japanese system shows the Japanese table, whose
+// texts are checked against what each message means; any other shows the English texts.
+class SelectMediaRefusalLocale : public PageFixture, public ::testing::WithParamInterface<Refusal> {
   protected:
-    SelectMediaRefusal() : PageFixture(GetParam().key) {}
+    SelectMediaRefusalLocale() : PageFixture(GetParam().key) {}
 };
 
-TEST_P(SelectMediaRefusal, RefusesWithItsMessageOrGoesOn) {
+TEST_P(SelectMediaRefusalLocale, RefusesWithItsMessageOrGoesOn) {
     const Refusal &r = GetParam();
     if (r.multibootKey)
         std::ofstream(keyRoot + "kxmboot.cfg") << "multiboot\n";
@@ -92,7 +96,13 @@ TEST_P(SelectMediaRefusal, RefusesWithItsMessageOrGoesOn) {
     EXPECT_EQ(history().size(), 4u) << "a refusal pushes nothing";
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(boxes.boxes().back().type, UINT(MB_ICONERROR));
-    if (r.message == 125) {
+    if (RunLanguage() == "ja") {
+        std::string text = SystemCodePageToUtf8(shown[0]);
+        std::vector<std::string> words = JapaneseWordsOf(static_cast<UINT>(r.message));
+        ASSERT_FALSE(words.empty()) << r.message;
+        for (const std::string &word : words)
+            EXPECT_NE(text.find(word), std::string::npos) << "message " << r.message << ": " << text;
+    } else if (r.message == 125) {
         // The platform's own text follows the code; its wording is the platform's.
         EXPECT_EQ(shown[0].rfind("An error occurred trying to read the ISO file.  [0x2] ", 0), 0u)
             << shown[0];
@@ -105,13 +115,14 @@ TEST_P(SelectMediaRefusal, RefusesWithItsMessageOrGoesOn) {
     EXPECT_EQ(takeBoxes(), shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, SelectMediaRefusal, ::testing::ValuesIn(refusals), [](const auto &info) {
-    std::string name;
-    for (const char *p = info.param.what; *p; ++p)
-        if (isalnum(static_cast<unsigned char>(*p)))
-            name += *p;
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Refusals, SelectMediaRefusalLocale, ::testing::ValuesIn(refusals),
+                         [](const auto &info) {
+                             std::string name;
+                             for (const char *p = info.param.what; *p; ++p)
+                                 if (isalnum(static_cast<unsigned char>(*p)))
+                                     name += *p;
+                             return name;
+                         });
 
 std::vector<std::string> items(HWND combo) {
     std::vector<std::string> texts;
