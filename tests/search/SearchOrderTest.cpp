@@ -131,6 +131,47 @@ TEST_F(Planted, StartUpTakesTheProgramFolderOutOfTheSearchForBareNames) {
     EXPECT_EQ(plantedRuns(), "");
 }
 
+// A visible dialog window of the process: the product's sheet, made after both libraries were loaded.
+bool showsADialog(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        bool found;
+    } search{processId, false};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto *search = reinterpret_cast<Search *>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            char windowClass[16] = {};
+            ::GetClassNameA(window, windowClass, sizeof windowClass);
+            search->found = owner == search->processId && ::IsWindowVisible(window) &&
+                            std::string(windowClass) == "#32770";
+            return search->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(Planted, TheProductStartsWithoutLoadingTheLibrariesBesideIt) {
+    std::string product = programFolder() + "\\orvella.exe";
+    std::string commandLine = "\"" + product + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION running{};
+    ASSERT_TRUE(::CreateProcessA(product.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &running));
+    bool shown = false;
+    for (int i = 0; i < 1000 && !shown && ::WaitForSingleObject(running.hProcess, 10) == WAIT_TIMEOUT; ++i)
+        shown = showsADialog(running.dwProcessId);
+    ::TerminateProcess(running.hProcess, 0);
+    ::WaitForSingleObject(running.hProcess, 10000);
+    ::CloseHandle(running.hProcess);
+    ::CloseHandle(running.hThread);
+
+    EXPECT_TRUE(shown) << "the wizard did not come up";
+    EXPECT_EQ(plantedRuns(), "");
+}
+
 FARPROC WINAPI withoutDefaultDirectories(HMODULE module, LPCSTR name) {
     if (std::string(name) == "SetDefaultDllDirectories")
         return nullptr;
