@@ -1,4 +1,4 @@
-// OLE, sockets, control containment and the rich-edit library.
+// The DLL search, OLE, sockets, control containment and the rich-edit library.
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
@@ -7,6 +7,26 @@
 #include "platform/SystemCalls.h"
 
 #include <ole2.h>
+
+#include <string>
+
+BOOL RestrictDllSearchToSystem() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
+    // Looked up at run time: the program must still start on a system without the call.
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    FARPROC proc = kernel ? sys.GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
+    auto setDefaultDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(proc));
+    return setDefaultDirectories && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+HMODULE LoadSystemLibrary(const char *name) {
+    char folder[MAX_PATH];
+    UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    return ::LoadLibraryA((std::string(folder, length) + "\\" + name).c_str());
+}
 
 BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }
 
@@ -19,6 +39,6 @@ BOOL AfxSocketInit() {
 void AfxEnableControlContainer() {}
 
 BOOL AfxInitRichEdit2() {
-    static HMODULE library = ::LoadLibraryA("riched20.dll");
+    static HMODULE library = LoadSystemLibrary("riched20.dll");
     return library != nullptr;
 }

@@ -3,6 +3,15 @@
 
 #include <windows.h>
 
+// Takes the program's own folder and the current folder out of the search for every DLL loaded by a
+// bare name from now on, the system's own and those they pull in: the program runs with
+// administrator rights from wherever it was downloaded to, next to whatever else was. FALSE where
+// the platform lacks the call; the search then stays as it was.
+BOOL RestrictDllSearchToSystem();
+// Loads a library of the system's own from the system folder only, never one planted beside the
+// program or in the current folder; null when it is not there.
+HMODULE LoadSystemLibrary(const char *name);
+
 BOOL AfxOleInit();
 // The sockets layer, version 1.1; FALSE when it cannot be started.
 BOOL AfxSocketInit();

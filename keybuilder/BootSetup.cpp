@@ -10,7 +10,12 @@ bool CDeviceManager::RunSyslinux() {
     CWaitCursor wait;
     CString command;
     command.Format(kSyslinuxCommand, letter);
-    return RunChildProcess(command, kSyslinuxJob, CREATE_NO_WINDOW, nullptr, nullptr);
+    // The installer comes with the program: only the copy beside it may run, never one of the same
+    // name in the current folder.
+    char folder[MAX_PATH];
+    GetModuleDirectory(folder, sizeof folder);
+    return RunChildProcess(CString(folder) + "\\" + kSyslinuxProgram, command, kSyslinuxJob, CREATE_NO_WINDOW,
+                           nullptr, nullptr);
 }
 
 bool CDeviceManager::CopyMultibootFiles() {

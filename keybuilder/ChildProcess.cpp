@@ -54,8 +54,8 @@ void ShowStartFailure(DWORD error) {
         LocalFree(text);
 }
 
-bool RunChildProcess(const char *commandLine, const char *jobName, DWORD creationFlags,
-                     const std::function<void(const PROCESS_INFORMATION &)> &afterStart,
+bool RunChildProcess(const char *applicationName, const char *commandLine, const char *jobName,
+                     DWORD creationFlags, const std::function<void(const PROCESS_INFORMATION &)> &afterStart,
                      const std::function<void()> &afterEnd) {
     JobFunctions jobs;
     HANDLE job = jobs.createJobObject ? jobs.createJobObject(nullptr, jobName) : nullptr;
@@ -69,8 +69,8 @@ bool RunChildProcess(const char *commandLine, const char *jobName, DWORD creatio
 
     // CreateProcessA may write into the command line.
     std::string writable(commandLine);
-    if (!sys.CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
-                            &startup, &process)) {
+    if (!sys.CreateProcessA(applicationName, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr,
+                            nullptr, &startup, &process)) {
         ShowStartFailure(GetLastError());
         return false;
     }

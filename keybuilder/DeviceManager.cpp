@@ -1,6 +1,7 @@
 // USB key discovery: NT link resolution, the disk driver's USB list, the picked key's handles and size.
 #include "keybuilder/DeviceManager.h"
 
+#include "framework/Startup.h"
 #include "platform/SystemCalls.h"
 
 #include <algorithm>
@@ -140,7 +141,7 @@ CDeviceManager::~CDeviceManager() {
 }
 
 bool CDeviceManager::LoadFormatLibrary() {
-    LoadLibraryA(kFormatLibrary);
+    LoadSystemLibrary(kFormatLibrary);
     HMODULE module = GetModuleHandleA(kFormatLibrary);
     FARPROC proc = module ? GetProcAddress(module, "FormatEx") : nullptr;
     formatEx = reinterpret_cast<FormatExFn>(reinterpret_cast<void (*)()>(proc));

@@ -25,6 +25,7 @@ constexpr DWORD kFormatDoneCommand = 11;
 constexpr unsigned kMaxVolumeLabel = 11;
 
 // The boot loader's installer, found beside the program, and the job it runs in.
+constexpr const char *kSyslinuxProgram = "syslinux.exe";
 constexpr const char *kSyslinuxCommand = "syslinux.exe -fma %c:";
 constexpr const char *kSyslinuxJob = "KXUSB-Syslinux-Job";
 // The multiboot boot file set, copied in this order from the program's folder to the key's root.

@@ -227,13 +227,14 @@ bool CMediaDefinition::ShowReadme() {
 
     CString command;
     if (sourceIsImage)
-        command.Format("NOTEPAD.EXE %s", copyOutOfImage(readmeFile, "txt").c_str());
+        command.Format(kReadmeCommand, copyOutOfImage(readmeFile, "txt").c_str());
     else
-        command.Format("NOTEPAD.EXE %s", static_cast<const char *>(readmeFile));
+        command.Format(kReadmeCommand, static_cast<const char *>(readmeFile));
 
     // CreateProcessA may write into the command line: hand it a block of its own.
     std::string buffer(command.GetString(), command.GetLength());
-    if (!sys.CreateProcessA(nullptr, &buffer[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    CString viewer = SystemFolderPath(kReadmeViewer);
+    if (!sys.CreateProcessA(viewer, &buffer[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &process)) {
         ShowStartFailure(GetLastError());
         return false;

@@ -22,10 +22,16 @@ constexpr const char *kOverrideFolder = "\\override\\";
 CString OverrideFilePath(const char *productId);
 
 // The creation script's job and command lines: the script, the disc's letter, the key's letter and,
-// on a multiboot key, the key's folder for the disc, all inside one pair of quotes.
+// on a multiboot key, the key's folder for the disc, all inside one pair of quotes. The interpreter
+// is the one in the system folder.
 constexpr const char *kCreateScriptJob = "KXUSB-CreateScript-Job";
+constexpr const char *kScriptInterpreter = "CMD.EXE";
 constexpr const char *kScriptWithFolder = "CMD.EXE /C \"%s %c: %c: %s\"";
 constexpr const char *kScriptWithoutFolder = "CMD.EXE /C \"%s %c: %c:\"";
+
+// The readme viewer, from the system folder, and its command line with the readme's path.
+constexpr const char *kReadmeViewer = "NOTEPAD.EXE";
+constexpr const char *kReadmeCommand = "NOTEPAD.EXE %s";
 
 class CMediaDefinition {
   public:

@@ -127,7 +127,7 @@ bool CMediaDefinition::TransferToKey(char targetLetter, bool allowMultiboot) {
                        targetLetter);
 
     return RunChildProcess(
-        command, kCreateScriptJob, 0,
+        SystemFolderPath(kScriptInterpreter), command, kCreateScriptJob, 0,
         [this](const PROCESS_INFORMATION &process) {
             scriptProcessId = process.dwProcessId;
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));

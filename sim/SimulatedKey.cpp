@@ -9,6 +9,7 @@
 //   ORVELLA_SIM_FORMAT     "fail": the test format library reports a failed format
 #include "doubles/ImmediateEnd.h"
 #include "doubles/TestKey.h"
+#include "framework/Startup.h"
 #include "platform/SystemCalls.h"
 #include "wizard/OrvellaApp.h"
 
@@ -186,10 +187,11 @@ bool startSimulation(std::string &problem) {
     sys.ExitProcess = endProcessAtOnce;
     if (environment("ORVELLA_SIM_FORMAT") == "fail") {
         // The program loads the same library later and finds it told already.
+        HMODULE library = LoadSystemLibrary("fmifs.dll");
         auto tell = reinterpret_cast<SetFormatOutcomeFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryA("fmifs.dll"), kSetFormatOutcome)));
+            reinterpret_cast<void (*)()>(library ? GetProcAddress(library, kSetFormatOutcome) : nullptr));
         if (!tell) {
-            problem = "The test format library is not beside the program.";
+            problem = "The test format library is not in the system folder.";
             return false;
         }
         tell(FormatOutcome::Fail);

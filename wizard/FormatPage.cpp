@@ -122,17 +122,25 @@ void CFormat::OnCancel() {
     int answer = AfxMessageBox(IDS_CONFIRM_CLOSE, MB_YESNOCANCEL | MB_ICONEXCLAMATION);
     if (answer == IDYES) {
         CMediaDefinition &media = m_pSheet->m_mediaDefinition;
-        if (!media.sourceIsImage) {
-            CString command;
-            command.Format(kKillScriptCommand, static_cast<unsigned>(media.scriptProcessId));
-            sys.system(command);
-        }
+        if (!media.sourceIsImage)
+            EndScriptProcessTree(media.scriptProcessId);
         sys.ExitProcess(static_cast<UINT>(-1));
         return;
     }
     playAnimation();
     // The copy goes on, and so does this page.
     DeclineCancel();
+}
+
+void EndScriptProcessTree(DWORD processId) {
+    CString command;
+    command.Format(kKillScriptCommand, static_cast<unsigned>(processId));
+    // The browse dialog leaves the image's folder current, often a downloads folder; where the
+    // system folder cannot be made current, nothing is run.
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && SetCurrentDirectoryA(folder))
+        sys.system(command);
 }
 
 UINT FormatThreadProc(LPVOID pParam) {

@@ -38,6 +38,12 @@ class CFormat : public CInteriorPropertyPage {
     void runWorker(AFX_THREADPROC proc);
 };
 
+// Ends the creation script of a copy from a CD/DVD drive with everything it started, through the
+// runtime's system. The interpreter looks for the command in the current folder first, so the
+// system folder becomes the current folder just before (where it cannot, nothing runs); the caller
+// ends the process right after.
+void EndScriptProcessTree(DWORD processId);
+
 // The workers; their parameter is the page.
 UINT FormatThreadProc(LPVOID pParam);
 UINT CopyThreadProc(LPVOID pParam);

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 BOOL COrvellaApp::InitInstance() {
+    RestrictDllSearchToSystem();
     AfxOleInit();
     ::InitCommonControls();
     CWinApp::InitInstance();

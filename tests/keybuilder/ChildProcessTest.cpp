@@ -1,5 +1,6 @@
 // Tests of the child-process procedure with real command scripts.
 #include "keybuilder/ChildProcess.h"
+#include "keybuilder/PathFunctions.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
@@ -79,7 +80,7 @@ TEST(RunChildProcess, DispatchesTheCallersMessagesUntilTheChildEnds) {
     bool childGoneAtEnd = false, doneWrittenAtEnd = false;
     std::string command = "CMD.EXE /C \"" + (scratch / "wait.cmd") + "\"";
     bool ok = RunChildProcess(
-        command.c_str(), receiver.jobName.c_str(), CREATE_NO_WINDOW,
+        SystemFolderPath("CMD.EXE"), command.c_str(), receiver.jobName.c_str(), CREATE_NO_WINDOW,
         [&](const PROCESS_INFORMATION &process) {
             childId = process.dwProcessId;
             receiver.process = process.hProcess;
@@ -120,7 +121,9 @@ TEST(RunChildProcess, WaitsForAQuietChildWithAndWithoutJobFunctions) {
         std::string jobName = std::string("Orvella-Test-Quick-") + (jobs ? "jobs" : "none");
         std::string command = "CMD.EXE /C \"" + (scratch / "quick.cmd") + "\"";
         int ends = 0;
-        EXPECT_TRUE(RunChildProcess(command.c_str(), jobName.c_str(), 0, nullptr, [&] { ++ends; })) << jobs;
+        EXPECT_TRUE(RunChildProcess(SystemFolderPath("CMD.EXE"), command.c_str(), jobName.c_str(), 0, nullptr,
+                                    [&] { ++ends; }))
+            << jobs;
         EXPECT_EQ(1, ends) << jobs;
         EXPECT_TRUE(scratch.exists("made")) << jobs;
         // The job stays open until the program ends, so its name is still there when one was made.
@@ -136,6 +139,7 @@ TEST(RunChildProcessLocale, AMissingProgramGivesTheErrorBoxAndFalse) {
     MessageBoxRecorder recorder;
     int steps = 0;
     bool ok = RunChildProcess(
+        SystemFolderPath("orvella-no-such-program.exe"),
         "orvella-no-such-program.exe -fma F:", "Orvella-Test-Missing", CREATE_NO_WINDOW,
         [&](const PROCESS_INFORMATION &) { ++steps; }, [&] { ++steps; });
     EXPECT_FALSE(ok);

@@ -1,4 +1,4 @@
-// The key's format through the test format library beside this executable, and the handle refresh.
+// The key's format through the test format library in the prefix's system folder, and the handle refresh.
 #include "keybuilder/DeviceManager.h"
 #include "keybuilder/MainWindowStandIn.h"
 

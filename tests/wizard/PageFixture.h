@@ -1,6 +1,6 @@
 // The wizard sheet of this process with a USB key P: (disk 1, 30592 MB, its files in a fresh
-// folder), the test format library and boot-loader installer beside the tests, the source images
-// of make-page-images, and every message box answered and recorded.
+// folder), the test format library in the system folder and the boot-loader installer beside the
+// tests, the source images of make-page-images, and every message box answered and recorded.
 #pragma once
 
 #include "WizardSheetFixture.h"
