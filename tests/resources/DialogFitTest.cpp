@@ -3,6 +3,7 @@
 // across, wrapped texts down, and the entries the select-media page puts in its lists.
 #include "framework/Startup.h"
 #include "resources/resource.h"
+#include "support/win32/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -44,14 +45,6 @@ std::vector<FitCase> fitCases() {
     for (UINT page : kPages)
         cases.push_back({page, language});
     return cases;
-}
-
-std::string utf8(const std::wstring &text) {
-    std::string out(text.size() * 4 + 1, '\0');
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                                  static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return out;
 }
 
 std::wstring textOf(HWND window) {
@@ -164,7 +157,7 @@ TEST_P(DialogFitLocale, EveryTextAndListEntryFitsItsControl) {
                            int room) {
             ++measured;
             if (needed + margin > room)
-                misfits << "control " << id << " \"" << utf8(what) << "\": " << dimension << " " << needed
+                misfits << "control " << id << " \"" << ToUtf8(what) << "\": " << dimension << " " << needed
                         << " + " << margin << " px needed, " << room << " px there\n";
         };
 

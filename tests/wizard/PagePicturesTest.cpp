@@ -3,6 +3,7 @@
 // The locale runs repeat this under LC_ALL=ja_JP.UTF-8.
 #include "WizardSheetFixture.h"
 
+#include "support/win32/Utf8.h"
 #include "support/win32/WindowPicture.h"
 
 #include <string>
@@ -51,14 +52,6 @@ std::wstring missingGlyphs(HWND control) {
     return missing;
 }
 
-std::string utf8(const std::wstring &text) {
-    std::string out(text.size() * 4 + 1, '\0');
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                                  static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return out;
-}
-
 TEST_F(PagesLocale, EveryPageDrawsItsTextsWithGlyphsAndIsPictured) {
     const std::string folder = "screenshots\\" + languageFolder() + "\\";
     for (int index = 0; index < sheet->GetPageCount(); ++index) {
@@ -66,7 +59,7 @@ TEST_F(PagesLocale, EveryPageDrawsItsTextsWithGlyphsAndIsPictured) {
         ASSERT_EQ(sheet->GetActivePage(), page);
         SCOPED_TRACE("page " + std::to_string(page->m_nIDD));
         for (HWND child = ::GetWindow(page->m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-            EXPECT_EQ(utf8(missingGlyphs(child)), "") << "control " << ::GetDlgCtrlID(child);
+            EXPECT_EQ(ToUtf8(missingGlyphs(child)), "") << "control " << ::GetDlgCtrlID(child);
 
         ::SetWindowPos(sheet->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ::RedrawWindow(sheet->m_hWnd, nullptr, nullptr,

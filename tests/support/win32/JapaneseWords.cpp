@@ -2,18 +2,7 @@
 #include "support/win32/JapaneseWords.h"
 
 #include "resources/StringIds.h"
-
-namespace {
-
-std::string toUtf8(const WCHAR *text, int length) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], size, nullptr, nullptr);
-    return out;
-}
-
-} // namespace
+#include "support/win32/Utf8.h"
 
 // Written from what each message says in English, not copied from the table.
 const std::vector<JapaneseWords> &JapaneseMessageWords() {
@@ -64,7 +53,7 @@ std::string JapaneseTableText(UINT id) {
         p += 1 + *p;
     if (p >= end || p + 1 + *p > end)
         return {};
-    return toUtf8(p + 1, *p);
+    return ToUtf8(p + 1, *p);
 }
 
 std::string SystemCodePageToUtf8(const std::string &text) {
@@ -72,5 +61,5 @@ std::string SystemCodePageToUtf8(const std::string &text) {
     std::wstring wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
     if (length > 0)
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return toUtf8(wide.data(), static_cast<int>(wide.size()));
+    return ToUtf8(wide.data(), static_cast<int>(wide.size()));
 }
