@@ -18,6 +18,10 @@ FormatOutcome outcome = FormatOutcome::Succeed;
 FormatCall last;
 FormatProbe probe = nullptr;
 void *probeContext = nullptr;
+// The next format signals `started` and then waits for `release` (at most a minute) before it
+// reports: a test can look at the program while the format worker is busy.
+HANDLE holdStarted = nullptr;
+HANDLE holdRelease = nullptr;
 
 void copyText(wchar_t *to, size_t capacity, const wchar_t *from) {
     if (!from) {
@@ -51,15 +55,6 @@ void writeLabel(const fs::path &root, const wchar_t *label) {
     if (text[0])
         std::ofstream(root / kVolumeLabelFile, std::ios::binary) << text << '\n';
 }
-
-} // namespace
-
-namespace {
-
-// The next format signals `started` and then waits for `release` (at most a minute) before it
-// reports: a test can look at the program while the format worker is busy.
-HANDLE holdStarted = nullptr;
-HANDLE holdRelease = nullptr;
 
 } // namespace
 
