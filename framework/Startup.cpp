@@ -8,8 +8,6 @@
 
 #include <ole2.h>
 
-#include <string>
-
 BOOL RestrictDllSearchToSystem() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
     // Looked up at run time: the program must still start on a system without the call.
@@ -20,12 +18,22 @@ BOOL RestrictDllSearchToSystem() {
     return setDefaultDirectories && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-HMODULE LoadSystemLibrary(const char *name) {
+CString SystemFolder() {
     char folder[MAX_PATH];
     UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    return ::LoadLibraryA((std::string(folder, length) + "\\" + name).c_str());
+        return CString();
+    return CString(folder, static_cast<int>(length));
+}
+
+CString SystemFolderPath(const char *name) {
+    CString folder = SystemFolder();
+    return folder.IsEmpty() ? folder : folder + "\\" + name;
+}
+
+HMODULE LoadSystemLibrary(const char *name) {
+    CString path = SystemFolderPath(name);
+    return path.IsEmpty() ? nullptr : ::LoadLibraryA(path);
 }
 
 BOOL AfxOleInit() { return SUCCEEDED(::OleInitialize(nullptr)); }

@@ -4,6 +4,7 @@
 
 #include "common/SharedPtr.h"
 #include "common/TemporaryFile.h"
+#include "framework/Startup.h"
 #include "keybuilder/ChildProcess.h"
 #include "keybuilder/PathFunctions.h"
 #include "keybuilder/ZelXMLReader.h"

@@ -7,6 +7,7 @@
 #include "common/XmlParser.h"
 #include "framework/CString.h"
 #include "framework/MessageBox.h"
+#include "framework/Startup.h"
 #include "keybuilder/ChildProcess.h"
 #include "keybuilder/PathFunctions.h"
 #include "platform/SystemCalls.h"

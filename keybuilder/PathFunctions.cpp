@@ -1,4 +1,4 @@
-// The executable's directory, the system folder, the system language, and tests for files and folders.
+// The executable's directory, the system language, and tests for files and folders.
 #include "keybuilder/PathFunctions.h"
 
 #include "platform/SystemCalls.h"
@@ -42,14 +42,6 @@ bool GetModuleDirectory(char *out, unsigned int size) {
         out[size - 1] = '\0';
     }
     return true;
-}
-
-CString SystemFolderPath(const char *name) {
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return CString();
-    return CString(folder, static_cast<int>(length)) + "\\" + name;
 }
 
 bool FileExists(const char *path) {

@@ -6,6 +6,7 @@
 #include "framework/CWaitCursor.h"
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
+#include "framework/Startup.h"
 #include "framework/WinThread.h"
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
@@ -137,9 +138,8 @@ void EndScriptProcessTree(DWORD processId) {
     command.Format(kKillScriptCommand, static_cast<unsigned>(processId));
     // The browse dialog leaves the image's folder current, often a downloads folder; where the
     // system folder cannot be made current, nothing is run.
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && SetCurrentDirectoryA(folder))
+    CString folder = SystemFolder();
+    if (!folder.IsEmpty() && SetCurrentDirectoryA(folder))
         sys.system(command);
 }
 

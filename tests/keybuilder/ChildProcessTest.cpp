@@ -1,5 +1,6 @@
 // Tests of the child-process procedure with real command scripts.
 #include "keybuilder/ChildProcess.h"
+#include "framework/Startup.h"
 #include "keybuilder/PathFunctions.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
