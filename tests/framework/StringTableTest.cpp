@@ -34,6 +34,9 @@ const UINT ids[] = {
     IDS_IMAGE_NOT_SUPPORTED,
     IDS_IMAGE_DAMAGED,
     IDS_IMAGE_ON_KEY,
+    IDS_PROGRAM_ON_KEY,
+    IDS_IMAGE_NAME_UNWRITABLE,
+    IDS_IMAGE_FILE_TOO_LARGE,
     IDS_FORMATTING,
     IDS_MAKING_BOOTABLE,
     IDS_ERROR_CAPTION,
@@ -137,6 +140,13 @@ TEST(StringTables, EnglishTextsWordForWord) {
         {IDS_IMAGE_ON_KEY,
          "The ISO file (%s) is stored on the selected USB key (%c:), which will be formatted "
          "before the copy.  Please move the ISO file to another drive first."},
+        {IDS_PROGRAM_ON_KEY,
+         "This program is running from the selected USB key (%c:), which will be formatted.  Please copy "
+         "the program's folder to another drive and start the program from there."},
+        {IDS_IMAGE_NAME_UNWRITABLE,
+         "The ISO file contains file or folder names that cannot be written to a USB key."},
+        {IDS_IMAGE_FILE_TOO_LARGE,
+         "The ISO file contains a file of 4 GB or more, which cannot be stored on a FAT32 USB key."},
         {IDS_FORMATTING, "Formatting USB Key..."},
         {IDS_MAKING_BOOTABLE, "Make USB Key Bootable..."},
         {IDS_ERROR_CAPTION, "Error"},
