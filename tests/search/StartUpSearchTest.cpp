@@ -4,6 +4,7 @@
 #include "doubles/ImmediateEnd.h"
 #include "keybuilder/PathFunctions.h"
 #include "platform/SystemCalls.h"
+#include "search/Folders.h"
 #include "wizard/OrvellaApp.h"
 
 #include <gtest/gtest.h>
@@ -12,19 +13,6 @@
 #include <string>
 
 namespace {
-
-std::string programFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('\\'));
-}
-
-std::string systemFolder() {
-    char folder[MAX_PATH] = {};
-    ::GetSystemDirectoryA(folder, MAX_PATH);
-    return folder;
-}
 
 std::string whereItLies(HMODULE module) {
     if (!module)
