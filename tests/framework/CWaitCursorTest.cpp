@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -47,11 +48,19 @@ class WaitCursorOverTheSheet : public ::testing::Test {
         PumpMessages();
     }
 
-    // The cursor once the window has been asked to set it, as a mouse moving over it asks.
-    static HCURSOR cursorOver(HWND window) {
-        ::SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+    // The cursor once the window's request for one has been dispatched, as a mouse moving over it
+    // during a build's waits has it dispatched. Another cursor is shown before, so a request that
+    // was never dispatched shows too.
+    static std::string cursorOver(HWND window) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
+        ::PostMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        return ::GetCursor();
+        EXPECT_TRUE(PumpPostedMessages()) << "the request was not handled";
+        HCURSOR shown = ::GetCursor();
+        for (auto [id, name] : {std::pair{IDC_WAIT, "hourglass"}, {IDC_ARROW, "arrow"}, {IDC_CROSS, "cross"}})
+            if (shown == ::LoadCursorA(nullptr, id))
+                return name;
+        return "another cursor";
     }
 
     TestSheet sheet;
@@ -60,8 +69,7 @@ class WaitCursorOverTheSheet : public ::testing::Test {
 };
 
 TEST_F(WaitCursorOverTheSheet, TheSheetPagesAndControlsKeepTheHourglassUntilTheLastWaitEnds) {
-    const HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW);
-    const HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
+    const std::string arrow = "arrow", wait = "hourglass";
     const struct {
         const char *what;
         HWND window;
@@ -71,7 +79,7 @@ TEST_F(WaitCursorOverTheSheet, TheSheetPagesAndControlsKeepTheHourglassUntilTheL
         {"page's button", ::GetDlgItem(sheet.m_first.m_hWnd, IDC_TEST_BUTTON)},
         {"sheet's Next button", sheet.button(kNextButton)},
     };
-    auto expectEverywhere = [&](HCURSOR expected, const char *when) {
+    auto expectEverywhere = [&](const std::string &expected, const char *when) {
         for (const auto &w : windows) {
             ASSERT_NE(w.window, nullptr) << w.what;
             EXPECT_EQ(cursorOver(w.window), expected) << w.what << " " << when;
@@ -80,8 +88,6 @@ TEST_F(WaitCursorOverTheSheet, TheSheetPagesAndControlsKeepTheHourglassUntilTheL
 
     {
         CWaitCursor outer;
-        // The build's waits dispatch this thread's messages while the hourglass is up.
-        PumpUntil([] { return false; }, 50);
         expectEverywhere(wait, "during the wait");
         EXPECT_EQ(cursorOver(other), arrow) << "a window that is not the wizard's keeps its own cursor";
         { CWaitCursor inner; }

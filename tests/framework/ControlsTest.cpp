@@ -15,16 +15,23 @@ namespace {
 
 class ControlsPage : public CPropertyPage {
   public:
-    ControlsPage() : CPropertyPage(IDD_TEST_CONTROLS) {}
+    ControlsPage() : CPropertyPage(IDD_TEST_CONTROLS) {
+        MapCommand(IDC_TEST_ANIMATION, ACN_START, &ControlsPage::OnAnimationStart);
+        MapCommand(IDC_TEST_ANIMATION, ACN_STOP, &ControlsPage::OnAnimationStop);
+    }
     void DoDataExchange(CDataExchange *pDX) override {
         CPropertyPage::DoDataExchange(pDX);
         DDX_Control(pDX, IDC_TEST_SORTED_COMBO, m_combo);
         DDX_Control(pDX, IDC_TEST_RICHEDIT, m_richEdit);
         DDX_Control(pDX, IDC_TEST_ANIMATION, m_animation);
     }
+    void OnAnimationStart() { ++m_starts; }
+    void OnAnimationStop() { ++m_stops; }
     CComboBox m_combo;
     CRichEditCtrl m_richEdit;
     CAnimateCtrl m_animation;
+    int m_starts = 0;
+    int m_stops = 0;
 };
 
 class CheckPage : public CPropertyPage {
@@ -179,8 +186,13 @@ TEST_F(ControlsTest, AnimationOpensTheResourceClipPlaysStopsAndCloses) {
     EXPECT_FALSE(animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1))) << "nothing to play yet";
     ASSERT_TRUE(animation.Open(IDR_TEST_ANIMATION));
     EXPECT_TRUE(animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1)));
-    PumpUntil([] { return false; }, 200);
+    // The clip posts its page a notification as it starts and as it stops; the page has it once
+    // this thread has dispatched what was posted.
+    ASSERT_TRUE(PumpPostedMessages());
+    EXPECT_EQ(page.m_starts, 1) << "the page heard that the clip plays";
     EXPECT_TRUE(animation.Stop());
+    ASSERT_TRUE(PumpPostedMessages());
+    EXPECT_EQ(page.m_stops, 1) << "the page heard that the clip stopped";
     animation.Close();
     EXPECT_FALSE(animation.Play(0, static_cast<UINT>(-1), static_cast<UINT>(-1))) << "the clip is closed";
     EXPECT_FALSE(animation.Open(9999)) << "a missing clip";

@@ -8,6 +8,7 @@
 #include "keybuilder/PathFunctions.h"
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
+#include "search/Folders.h"
 #include "search/Planted.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
@@ -21,19 +22,6 @@
 #include <vector>
 
 namespace {
-
-std::string programFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('\\'));
-}
-
-std::string systemFolder() {
-    char folder[MAX_PATH] = {};
-    ::GetSystemDirectoryA(folder, MAX_PATH);
-    return folder;
-}
 
 std::string currentFolder() {
     char folder[MAX_PATH] = {};

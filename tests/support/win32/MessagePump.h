@@ -18,3 +18,9 @@ template <typename Condition> bool PumpUntil(Condition condition, DWORD timeoutM
     }
     return true;
 }
+
+// Pumps until a message posted to this thread now has been handled, then once more for whatever
+// the handling of the messages before it posted in turn: posted messages come out in the order
+// they were posted, so everything posted before the call has been dispatched by then, however long
+// that took. False when that did not happen within timeoutMs.
+bool PumpPostedMessages(DWORD timeoutMs = 5000);
