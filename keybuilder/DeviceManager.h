@@ -104,6 +104,8 @@ CDeviceManager &MainWindowDeviceManager();
 // The label as the format function takes it: the definition's UTF-8 in UTF-16 (text that is not
 // UTF-8 is read in the runtime's locale), cut to the whole characters that fit a FAT32 label.
 std::wstring FormatVolumeLabel(const char *label);
+// The same cut for the FAT label's code page given, which FormatVolumeLabel takes from the system.
+std::wstring FormatVolumeLabelForCodePage(const char *label, UINT codePage);
 
 // Passed to the format library's callback.
 BOOLEAN WINAPI FormatCallback(DWORD command, DWORD subAction, PVOID info);

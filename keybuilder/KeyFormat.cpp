@@ -1,6 +1,8 @@
 // The key's quick FAT32 format through the format library, and the refresh of the key's handles.
 #include "keybuilder/DeviceManager.h"
 
+#include "platform/SystemCalls.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -38,19 +40,20 @@ std::wstring wideText(const char *text) {
     return wide.data();
 }
 
-// What one character takes in the OEM code page, in which FAT keeps its label; a character the
-// code page lacks is stored as its one-byte default character.
-unsigned oemBytes(const wchar_t *character, int units) {
+// What one character takes in the code page of the FAT label: the bytes the call gives for it, a
+// character the code page lacks as the default characters that stand for it. The default-character
+// arguments stay null, as the UTF-8 code page requires. A character the call cannot convert is
+// taken as too long, so the label ends before it rather than outgrowing its 11 bytes.
+unsigned labelBytes(UINT codePage, const wchar_t *character, int units) {
     char bytes[8];
-    BOOL usedDefault = FALSE;
     int length =
-        WideCharToMultiByte(CP_OEMCP, 0, character, units, bytes, sizeof bytes, nullptr, &usedDefault);
-    return length <= 0 || usedDefault ? 1 : static_cast<unsigned>(length);
+        sys.WideCharToMultiByte(codePage, 0, character, units, bytes, sizeof bytes, nullptr, nullptr);
+    return length <= 0 ? kMaxVolumeLabel + 1 : static_cast<unsigned>(length);
 }
 
 } // namespace
 
-std::wstring FormatVolumeLabel(const char *label) {
+std::wstring FormatVolumeLabelForCodePage(const char *label, UINT codePage) {
     std::wstring wide = wideText(label ? label : "");
     size_t kept = 0;
     unsigned bytes = 0;
@@ -59,7 +62,7 @@ std::wstring FormatVolumeLabel(const char *label) {
         bool pair =
             IS_HIGH_SURROGATE(wide[kept]) && kept + 1 < wide.size() && IS_LOW_SURROGATE(wide[kept + 1]);
         int units = pair ? 2 : 1;
-        bytes += oemBytes(&wide[kept], units);
+        bytes += labelBytes(codePage, &wide[kept], units);
         if (bytes > kMaxVolumeLabel)
             break;
         kept += static_cast<size_t>(units);
@@ -67,6 +70,8 @@ std::wstring FormatVolumeLabel(const char *label) {
     wide.resize(kept);
     return wide;
 }
+
+std::wstring FormatVolumeLabel(const char *label) { return FormatVolumeLabelForCodePage(label, GetOEMCP()); }
 
 void CDeviceManager::SetFormatFailed(u32 value) { formatFailed = value; }
 

@@ -64,6 +64,42 @@ bool startsWithYes(const char *text) {
     return true;
 }
 
+// A name as the pages and the boot menu show it: name, version and, when there is one, architecture.
+CString fullName(const CString &name, const CString &version, const CString &architecture) {
+    CString text = name + " " + version;
+    if (!architecture.IsEmpty())
+        text += " " + architecture;
+    return text;
+}
+
+bool printableAscii(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
+
+bool allPrintableAscii(const char *text) {
+    for (; *text; ++text)
+        if (!printableAscii(static_cast<unsigned char>(*text)))
+            return false;
+    return true;
+}
+
+// Each character outside printable ASCII as one '?': a control character, or a UTF-8 sequence
+// whole (a lead byte with the continuation bytes it announces; a stray byte alone).
+CString asciiOnly(const char *text) {
+    CString ascii;
+    const unsigned char *c = reinterpret_cast<const unsigned char *>(text);
+    while (*c) {
+        if (printableAscii(*c)) {
+            ascii += static_cast<char>(*c++);
+            continue;
+        }
+        int continuation = *c >= 0xF0 ? 3 : *c >= 0xE0 ? 2 : *c >= 0xC0 ? 1 : 0;
+        ++c;
+        while (continuation-- > 0 && (*c & 0xC0) == 0x80)
+            ++c;
+        ascii += '?';
+    }
+    return ascii;
+}
+
 } // namespace
 
 Common::OutputStream &WriteStringToStream(Common::OutputStream &stream, Common::string text) {
@@ -137,17 +173,16 @@ bool CMediaDefinition::ParseDefinitionFile(const char *path) {
         return true;
 
     name.Empty();
+    englishName.Empty();
     if (CZelXMLNode *names = reader.FindChild(cd, "name")) {
+        CZelXMLNode *english = reader.FindChild(names, "name_xlate", "lang", "en");
         CZelXMLNode *x = reader.FindChild(names, "name_xlate", "lang", code);
-        if (!x)
-            x = reader.FindChild(names, "name_xlate", "lang", "en");
-        takeText(name, x);
+        takeText(name, x ? x : english);
+        takeText(englishName, english);
     }
     takeText(version, reader.FindChild(cd, "version"));
     takeText(architecture, reader.FindChild(cd, "architecture"));
-    displayName = name + " " + version;
-    if (!architecture.IsEmpty())
-        displayName += " " + architecture;
+    displayName = fullName(name, version, architecture);
 
     creationScript.Empty();
     CZelXMLNode *scripts = reader.FindChild(cd, "scripts");
@@ -259,6 +294,15 @@ bool CMediaDefinition::FindCdromDrives() {
         if (mask & (1u << i))
             cdromFlag[i] = GetDriveTypeA(rootOf(static_cast<char>('A' + i))) == DRIVE_CDROM ? 1 : 0;
     return true;
+}
+
+CString CMediaDefinition::BootMenuLabel() const {
+    if (allPrintableAscii(displayName))
+        return displayName;
+    if (englishName.IsEmpty())
+        return asciiOnly(displayName);
+    CString english = fullName(englishName, version, architecture);
+    return allPrintableAscii(english) ? english : asciiOnly(english);
 }
 
 CString CMediaDefinition::GetVolumeLabel() {

@@ -67,6 +67,10 @@ class CMediaDefinition {
     bool FindCdromDrives();
     // The source's volume label; empty when there is none.
     CString GetVolumeLabel();
+    // The disc's name in its boot-menu entry. The boot loader draws each byte in an 8-bit font of
+    // its own, so this is printable ASCII: displayName where it is, else the same text in English
+    // where that is, else the English text (or displayName) with each other character as one '?'.
+    CString BootMenuLabel() const;
 
     CString definitionPath;
     std::uint8_t cdromFlag[26];
@@ -74,6 +78,8 @@ class CMediaDefinition {
     char sourceLetter;
     CString displayName;
     CString name;
+    // The name_xlate whose lang is "en", whatever the system's language; read and emptied with name.
+    CString englishName;
     CString version;
     CString architecture;
     CString creationScript;

@@ -27,6 +27,7 @@ SystemCalls realCalls() {
     calls.GetModuleFileNameA = ::GetModuleFileNameA;
     calls.GetVolumePathNameA = ::GetVolumePathNameA;
     calls.GetVolumeNameForVolumeMountPointA = ::GetVolumeNameForVolumeMountPointA;
+    calls.WideCharToMultiByte = ::WideCharToMultiByte;
     calls.WSAStartup = startSockets;
     return calls;
 }

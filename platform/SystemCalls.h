@@ -17,6 +17,7 @@ struct SystemCalls {
     decltype(&::GetModuleFileNameA) GetModuleFileNameA;
     decltype(&::GetVolumePathNameA) GetVolumePathNameA;
     decltype(&::GetVolumeNameForVolumeMountPointA) GetVolumeNameForVolumeMountPointA;
+    decltype(&::WideCharToMultiByte) WideCharToMultiByte;
     // data is a WSADATA; winsock2.h stays out of this header, since it must precede windows.h.
     int (*WSAStartup)(WORD version, void *data);
 };

@@ -95,7 +95,7 @@ LRESULT CFormat::OnWizardNext() {
         if (sheet.m_nTask == kCreateBootableKey && media.multibootSupport)
             key.CopyMultibootFiles();
         if (media.multibootSupport)
-            key.AddSyslinuxMenuEntry(media.multibootDirectory, media.displayName,
+            key.AddSyslinuxMenuEntry(media.multibootDirectory, media.BootMenuLabel(),
                                      media.multibootConfigFilename, static_cast<int>(sheet.m_nTask),
                                      media.timeoutValue);
 

@@ -22,11 +22,11 @@ std::string definition(const std::string &body, const std::string &declaration =
 // Every definition field as one text, for comparisons that show the whole record.
 std::string fields(const CMediaDefinition &m) {
     return std::string("displayName=") + m.displayName.GetString() + "|name=" + m.name.GetString() +
-           "|version=" + m.version.GetString() + "|architecture=" + m.architecture.GetString() +
-           "|creationScript=" + m.creationScript.GetString() + "|readmeFile=" + m.readmeFile.GetString() +
-           "|logFile=" + m.logFile.GetString() + "|productId=" + m.productId.GetString() +
-           "|displaySize=" + m.displaySize.GetString() + "|sizeMB=" + std::to_string(m.sizeMB) +
-           "|multibootSupport=" + std::to_string(m.multibootSupport) +
+           "|englishName=" + m.englishName.GetString() + "|version=" + m.version.GetString() +
+           "|architecture=" + m.architecture.GetString() + "|creationScript=" + m.creationScript.GetString() +
+           "|readmeFile=" + m.readmeFile.GetString() + "|logFile=" + m.logFile.GetString() +
+           "|productId=" + m.productId.GetString() + "|displaySize=" + m.displaySize.GetString() +
+           "|sizeMB=" + std::to_string(m.sizeMB) + "|multibootSupport=" + std::to_string(m.multibootSupport) +
            "|multibootDirectory=" + m.multibootDirectory.GetString() +
            "|multibootConfigFilename=" + m.multibootConfigFilename.GetString() +
            "|timeoutValue=" + m.timeoutValue.GetString() + "|volumeLabel=" + m.volumeLabel.GetString();
@@ -42,7 +42,7 @@ const char *kFullBody =
     "<timeout_value>50</timeout_value><volume_label>TOOL</volume_label>";
 
 const char *kFullFields =
-    "displayName=Tool 2.0 x64|name=Tool|version=2.0|architecture=x64|"
+    "displayName=Tool 2.0 x64|name=Tool|englishName=Tool|version=2.0|architecture=x64|"
     "creationScript=E:\\usb\\create.cmd|readmeFile=E:\\readme.txt|logFile=tool.log|"
     "productId=KXTOOL|displaySize=2 GB|sizeMB=2048|multibootSupport=1|"
     "multibootDirectory=tool|multibootConfigFilename=tool.cfg|timeoutValue=50|volumeLabel=TOOL";
@@ -198,7 +198,8 @@ TEST(CMediaDefinition, AnOverrideReplacesEveryField) {
     t.override("KXTOOL", definition("<product_id>KXTOOL</product_id>"));
     EXPECT_TRUE(t.media.Load());
     EXPECT_EQ(
-        "displayName= |name=|version=|architecture=|creationScript=|readmeFile=|logFile=|productId=KXTOOL|"
+        "displayName= "
+        "|name=|englishName=|version=|architecture=|creationScript=|readmeFile=|logFile=|productId=KXTOOL|"
         "displaySize=|sizeMB=0|multibootSupport=0|multibootDirectory=|multibootConfigFilename=|"
         "timeoutValue=0|volumeLabel=",
         fields(t.media));
@@ -209,6 +210,11 @@ TEST(CMediaDefinition, AnOverrideReplacesEveryField) {
     EXPECT_STREQ("3.0", t.media.version);
     EXPECT_STREQ("E:\\new.txt", t.media.readmeFile) << "a drive source's readme stays on the drive";
     EXPECT_STREQ("", t.media.name);
+
+    t.override("KXTOOL", definition("<product_id>KXTOOL</product_id>"
+                                    "<name><name_xlate lang=\"en\">New Tool</name_xlate></name>"));
+    EXPECT_TRUE(t.media.Load());
+    EXPECT_STREQ("New Tool", t.media.englishName);
 }
 
 TEST(CMediaDefinition, OverrideOutcomes) {
@@ -294,6 +300,55 @@ TEST(CMediaDefinitionLocale, NameAndReadmeFollowTheSystemLanguage) {
         definition("<name><name_xlate lang=\"fr\">Outil</name_xlate></name><version>1</version>"));
     if (language != "fr") {
         EXPECT_STREQ(" 1", onlyFrench.media.displayName);
+    }
+}
+
+// The boot loader draws each byte of its menu in an 8-bit font of its own: whatever the system's
+// language, the disc's entry is printable ASCII, in English where the disc has an English name.
+TEST(CMediaDefinitionLocale, TheBootMenuLabelIsPrintableAscii) {
+    const std::string sample = "\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB"; // four kana
+    auto names = [](const std::string &xlates) {
+        return "<name>" + xlates + "</name><version>2.0</version><architecture>x64</architecture>";
+    };
+    auto xlate = [](const char *lang, const std::string &text) {
+        return std::string("<name_xlate lang=\"") + lang + "\">" + text + "</name_xlate>";
+    };
+    struct Case {
+        const char *what;
+        std::string body;
+        const char *en, *fr, *ja;
+    } cases[] = {
+        {"English and Japanese", names(xlate("en", "Tool") + xlate("ja", sample)), "Tool 2.0 x64",
+         "Tool 2.0 x64", "Tool 2.0 x64"},
+        {"an ASCII name in the system's language", names(xlate("en", "Tool") + xlate("ja", "Tool-ja")),
+         "Tool 2.0 x64", "Tool 2.0 x64", "Tool-ja 2.0 x64"},
+        {"English and an accented French", names(xlate("en", "Tool") + xlate("fr", "Outil tr\xC3\xA8s")),
+         "Tool 2.0 x64", "Tool 2.0 x64", "Tool 2.0 x64"},
+        // No English text: the name in the system's language, one '?' a character.
+        {"only Japanese", names(xlate("ja", sample)), " 2.0 x64", " 2.0 x64", "???? 2.0 x64"},
+        {"an accented English name", names(xlate("en", "Caf\xC3\xA9 Tool")), "Caf? Tool 2.0 x64",
+         "Caf? Tool 2.0 x64", "Caf? Tool 2.0 x64"},
+        // The English text, not the Japanese one, is made printable.
+        {"Japanese and an accented English name", names(xlate("en", "Caf\xC3\xA9") + xlate("ja", sample)),
+         "Caf? 2.0 x64", "Caf? 2.0 x64", "Caf? 2.0 x64"},
+        // A tab, a line break and DEL, then sequences of two, three and four bytes.
+        {"control characters and long sequences",
+         names(xlate("en", "<![CDATA[A\tB\nC\x7F"
+                           "D\xC3\xA9\xE3\x82\xB5\xF0\x9F\x98\x80"
+                           "E]]>")),
+         "A?B?C?D???E 2.0 x64", "A?B?C?D???E 2.0 x64", "A?B?C?D???E 2.0 x64"},
+        // Version and architecture are made printable with the name.
+        {"an accented architecture",
+         "<name>" + xlate("en", "Tool") + xlate("ja", sample) +
+             "</name><version>2.0</version><architecture>x\xC3\xA9</architecture>",
+         "Tool 2.0 x?", "Tool 2.0 x?", "Tool 2.0 x?"},
+    };
+    const std::string language = RunLanguage();
+    for (const Case &c : cases) {
+        Parsed p(definition(c.body));
+        ASSERT_TRUE(p.ok) << c.what;
+        const char *expected = language == "ja" ? c.ja : language == "fr" ? c.fr : c.en;
+        EXPECT_EQ(expected, std::string(p.media.BootMenuLabel())) << c.what;
     }
 }
 

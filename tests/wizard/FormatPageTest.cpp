@@ -129,6 +129,21 @@ TEST_F(FormatPageLocale, ShowsTheDiscsNameInTheSystemsCodePage) {
     EXPECT_EQ(title.find("\xE3\x82"), std::string::npos) << "UTF-8 bytes shown as they are";
 }
 
+// The boot loader draws the menu's bytes in a font of its own: the entry names the disc in English,
+// while the page keeps the system's language.
+TEST_F(FormatPageLocale, TheMenuEntryNamesTheDiscInEnglish) {
+    reachFormatPage(kCreateBootableKey, "multi");
+    CMediaDefinition &media = sheet->m_mediaDefinition;
+    media.name = "\xE3\x82\xB5\xE3\x83\xB3\xE3\x83\x97\xE3\x83\xAB"; // a Japanese name
+    media.displayName = media.name + " ";
+    buildKey();
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), readWholeFile(testFolder() + "syslinux.cfg") +
+                                                           kMultiMenuEntry +
+                                                           "\nTIMEOUT 50\nONTIMEOUT multi\n");
+    const std::string result = windowText(control(sheet->m_completePage, IDC_RESULT_LINE));
+    EXPECT_EQ(result.find("Multi Disc"), std::string::npos) << result;
+}
+
 TEST_F(FormatPageTest, FirstTaskOfAPlainDiscUsesItsLabelAndWritesNoMenu) {
     reachFormatPage(kCreateBootableKey, "plain");
     buildKey();
