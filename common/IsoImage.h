@@ -11,6 +11,8 @@
 #include "common/String.h"
 #include "common/Types.h"
 
+#include <vector>
+
 namespace Common {
 
 // Copies share one reader (tree and mapped file) by assignment. The chunk state belongs to each
@@ -51,9 +53,21 @@ class IsoImage {
 
   private:
     typedef map<istring, const IsoTreeNode *> Index;
+    // An entry of the tree with its own path in the image: a merged folder's entries come from
+    // twins that no path lookup tells apart.
+    struct Located {
+        const IsoTreeNode *node;
+        string path;
+    };
 
     void indexPaths(const string &prefix, const IsoTreeNode &node);
     const IsoTreeNode *findNode(string path);
+    bool readFirstChunkOf(const IsoTreeNode *node, string &chunk, bool &more);
+    Filesystem::CopyResult extractNode(const IsoTreeNode *node, const string &imagePath,
+                                       const string &destination);
+    // The entries of the given folders, twins of one another, into one disk folder.
+    Filesystem::CopyResult copyEntries(const std::vector<Located> &folders, const string &destination,
+                                       bool usePattern, const Filesystem::WildcardPattern &pattern);
     void copyFrom(const IsoImage &other);
     // Where a node's data lies; false when it runs past the end of the image.
     bool dataRange(const IsoTreeNode &node, u64 &pos, u64 &length) const;
