@@ -28,6 +28,9 @@ class IsoImage {
     IsoImage &operator=(const IsoImage &other);
 
     bool isOpen() const { return opened != 0; }
+    // Why an image that did not open was refused, where that is more than damage: a name no key
+    // can hold. None for an open image and for every other failure.
+    IsoRefusal refusal() const { return reader->getRefusal(); }
     bool isFile(const string &path);
     // False, with out unchanged, when the path is not in the image or its data does not lie in it.
     bool readFile(const string &path, string &out);

@@ -148,20 +148,23 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
     IsoBuilder version3;
     version3.putAt(16, 7, "\x03");
     version3.write(scratch / "version3.iso");
+    using Common::IsoRefusal;
     struct Case {
         std::string path;
         Common::u32 lastError;
+        IsoRefusal refusal; // the reason the selection page tells the user
     } cases[] = {
-        {scratch / "missing.iso", 2}, // ERROR_FILE_NOT_FOUND and ENOENT alike: a platform failure
-        {scratch / "small.iso", 0},
-        {scratch / "unsafe.iso", 0},
-        {scratch / "version3.iso", 0},
+        {scratch / "missing.iso", 2, IsoRefusal::None}, // ERROR_FILE_NOT_FOUND and ENOENT alike
+        {scratch / "small.iso", 0, IsoRefusal::None},
+        {scratch / "unsafe.iso", 0, IsoRefusal::UnwritableName},
+        {scratch / "version3.iso", 0, IsoRefusal::None},
     };
     for (const Case &c : cases) {
         Common::Os::setLastError(1234);
         IsoImage image(c.path.c_str());
         EXPECT_EQ(c.lastError, Common::Os::lastError()) << c.path;
         EXPECT_FALSE(image.isOpen()) << c.path;
+        EXPECT_EQ(int(c.refusal), int(image.refusal())) << c.path;
         EXPECT_FALSE(image.isFile("/")) << c.path;
         EXPECT_TRUE(strings(image.listFolders("/")).empty()) << c.path;
         EXPECT_TRUE(strings(image.listFiles("/")).empty()) << c.path;
