@@ -29,7 +29,7 @@ class IsoImage {
 
     bool isOpen() const { return opened != 0; }
     // Why an image that did not open was refused, where that is more than damage: a name no key
-    // can hold. None for an open image and for every other failure.
+    // can hold, or a file too large for one. None for an open image and for every other failure.
     IsoRefusal refusal() const { return reader->getRefusal(); }
     bool isFile(const string &path);
     // False, with out unchanged, when the path is not in the image or its data does not lie in it.

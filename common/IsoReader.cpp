@@ -143,7 +143,7 @@ bool IsoReader::parse() {
     RangeSet directories;
     readDirectory(root, 0, directories);
     linkParents(root);
-    checkNames(root);
+    checkEntries(root);
     readBootCatalog();
     return true;
 }
@@ -372,11 +372,13 @@ bool isRefusedByte(unsigned char c) { return c < 0x20 || std::strchr("\\/:<>\"|?
 
 } // namespace
 
-void IsoReader::checkNames(const IsoTreeNode &node) {
+void IsoReader::checkEntries(const IsoTreeNode &node) {
     // Narrowing can turn a Joliet name into a path step ("..", a separator, a drive colon), a
     // control byte or a character Windows cannot create; extracting such an image could write
     // outside its destination, or would fail half-way onto a key already formatted. A name that
-    // is nothing but dots and spaces is stored as no name at all.
+    // is nothing but dots and spaces is stored as no name at all. A file in several extents would
+    // be taken for twins and only its last extent copied; the tools split only files of 4 GiB or
+    // more, which FAT32 cannot hold anyway.
     for (const IsoTreeNode &child : node.children) {
         string name = nodeName(child);
         bool unwritable = Filesystem::storedName(name).empty() || isDeviceName(name);
@@ -386,7 +388,11 @@ void IsoReader::checkNames(const IsoTreeNode &node) {
             refusal = IsoRefusal::UnwritableName;
             throw Malformed;
         }
-        checkNames(child);
+        if (!child.record.isDirectory() && (child.record.flags & IsoDirectoryRecord::NotFinalFlag)) {
+            refusal = IsoRefusal::FileTooLarge;
+            throw Malformed;
+        }
+        checkEntries(child);
     }
 }
 

@@ -24,6 +24,8 @@ struct IsoDirectoryRecord {
     string systemUse;
 
     static constexpr u8 DirectoryFlag = 2;
+    // Set on every record of a file but its last extent's.
+    static constexpr u8 NotFinalFlag = 0x80;
     bool isDirectory() const { return (flags & DirectoryFlag) != 0; }
 };
 
@@ -94,6 +96,8 @@ enum class IsoRefusal : u8 {
     None,
     // A name Windows cannot create, that opens a device, or that climbs out of the destination.
     UnwritableName,
+    // A file recorded in more than one extent: 4 GiB or more, more than FAT32 holds.
+    FileTooLarge,
 };
 
 // Validates strictly: anything malformed refuses the whole image. Metadata is read from the memory
@@ -164,7 +168,7 @@ class IsoReader {
     void linkParents(IsoTreeNode &node);
     void readBootCatalog();
     bool findSuspSP(const IsoDirectoryRecord &record, u64 &skip) const;
-    void checkNames(const IsoTreeNode &node);
+    void checkEntries(const IsoTreeNode &node);
 };
 
 } // namespace Common

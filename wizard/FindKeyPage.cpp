@@ -99,11 +99,13 @@ bool liesOnKey(const CString &fullPath, char keyLetter) {
 }
 
 // What the user is told about an image that was refused with no platform error: a sound disc
-// whose names no key can take is not called damaged.
+// whose names or file sizes no key can take is not called damaged.
 UINT imageRefusalMessage(Common::IsoRefusal refusal) {
     switch (refusal) {
     case Common::IsoRefusal::UnwritableName:
         return IDS_IMAGE_NAME_UNWRITABLE;
+    case Common::IsoRefusal::FileTooLarge:
+        return IDS_IMAGE_FILE_TOO_LARGE;
     case Common::IsoRefusal::None:
         break;
     }

@@ -148,6 +148,11 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
     IsoBuilder version3;
     version3.putAt(16, 7, "\x03");
     version3.write(scratch / "version3.iso");
+    IsoBuilder huge;
+    huge.directory(20, 20,
+                   {IsoBuilder::notFinal(IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 30, 2048, false)),
+                    IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 31, 1, false)});
+    huge.write(scratch / "huge.iso");
     using Common::IsoRefusal;
     struct Case {
         std::string path;
@@ -158,6 +163,7 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
         {scratch / "small.iso", 0, IsoRefusal::None},
         {scratch / "unsafe.iso", 0, IsoRefusal::UnwritableName},
         {scratch / "version3.iso", 0, IsoRefusal::None},
+        {scratch / "huge.iso", 0, IsoRefusal::FileTooLarge},
     };
     for (const Case &c : cases) {
         Common::Os::setLastError(1234);

@@ -340,6 +340,37 @@ TEST(IsoReader, RefusesNamesWindowsCannotCreateOrOpensAsDevices) {
     EXPECT_FALSE(openCrafted(alsoBroken, reader, name));
 }
 
+// ISO level 3 records a file of 4 GiB or more as several records of one name, each but the last
+// marked as not final. Taken for twins, only the last extent would be copied and the copy would
+// report success: the image is refused, with its own reason.
+TEST(IsoReader, RefusesAFileInSeveralExtents) {
+    using B = IsoBuilder;
+    const std::string first = B::notFinal(B::record(B::ucs2("huge.bin"), 30, 2048, false));
+    const std::string last = B::record(B::ucs2("huge.bin"), 31, 100, false);
+    struct Case {
+        const char *what;
+        std::vector<std::string> root;
+        std::vector<std::string> folder; // the records of folder "big", sector 21
+        bool opens;
+    } cases[] = {
+        {"in the root", {first, last}, {}, false},
+        {"in a folder",
+         {B::record(B::ucs2("big"), 21, 2048, true)},
+         {B::record(B::ucs2("a"), 30, 1, false), first, last},
+         false},
+        {"one extent each", {B::record(B::ucs2("huge.bin"), 30, 2048, false), last}, {}, true},
+    };
+    for (const Case &c : cases) {
+        IsoBuilder image;
+        image.directory(20, 20, c.root);
+        image.directory(21, 20, c.folder);
+        IsoReader reader;
+        EXPECT_EQ(c.opens, openCrafted(image, reader,
+                                       c.opens ? Common::IsoRefusal::None : Common::IsoRefusal::FileTooLarge))
+            << c.what;
+    }
+}
+
 // A chain of directories, one in the other, levels deep below the root.
 void nest(IsoBuilder &image, std::uint32_t levels) {
     for (std::uint32_t level = 0; level < levels; ++level)

@@ -49,6 +49,12 @@ const Refusal refusals[] = {
     {"name that climbs out of the key", 0, Source::Image, nullptr, true, false, nullptr, kKeySizeMB, 130,
      nullptr,
      [](IsoBuilder &i) { i.tree({IsoBuilder::folder(u"isolinux", {IsoBuilder::file(u"..", "up")})}); }},
+    {"file in two extents", 0, Source::Image, nullptr, true, false, nullptr, kKeySizeMB, 131, nullptr,
+     [](IsoBuilder &i) {
+         i.directory(20, 20,
+                     {IsoBuilder::notFinal(IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 30, 2048, false)),
+                      IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 31, 1, false)});
+     }},
     {"image without a definition", 0, Source::Image, "nodefinition", true, false, nullptr, kKeySizeMB, 126,
      nullptr},
     {"definition without filesystem_commands", 0, Source::Image, "nocommands", true, false, nullptr,
