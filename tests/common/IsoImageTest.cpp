@@ -221,6 +221,28 @@ TEST(IsoImage, AssignmentSharesTheReader) {
     EXPECT_EQ("readme\n", readOrMissing(copy, "README.TXT"));
 }
 
+// A file whose data lies beyond 4 GiB in the image (the last extent of a large file would): every
+// position is 64 bits wide, from the record's block number to the mapped window.
+TEST(IsoImage, ReadsDataBeyondFourGibibytes) {
+    const u64 at = 4 * 1024 * MiB + 3 * MiB + 2048;
+    std::string bytes = "far start|";
+    bytes += std::string(MiB, 'f');
+    bytes += "|far end";
+    IsoBuilder crafted;
+    crafted.directory(20, 20,
+                      {IsoBuilder::record(IsoBuilder::ucs2("far.bin"), std::uint32_t(at / 2048),
+                                          std::uint32_t(bytes.size()), false)});
+    crafted.put(at, bytes);
+    crafted.setSize(at + 2 * MiB);
+    ScratchFolder scratch;
+    crafted.write(scratch / "far.iso");
+    IsoImage image((scratch / "far.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    EXPECT_EQ(bytes, readOrMissing(image, "far.bin"));
+    ASSERT_EQ(0, image.extractFile("far.bin", (scratch / "far.bin").c_str()));
+    EXPECT_EQ(bytes, scratch.read("far.bin"));
+}
+
 // Files of hundreds of MiB in a sparse crafted image: chunk boundaries and data past the end.
 class IsoImageChunks : public ::testing::Test {
   protected:
