@@ -4,9 +4,9 @@
 #include "common/os/FileStream.h"
 #include "common/os/LastError.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
-#include <utility>
 #include <vector>
 
 namespace Common {
@@ -43,36 +43,6 @@ bool writeAll(std::FILE *file, const string &bytes) {
 }
 
 u64 windowStartOf(u64 pos) { return pos & ~(MemoryFile::WindowAlignment - 1); }
-
-// Entries of one folder that a copy writes, in directory order.
-struct Selection {
-    std::vector<string> folders;
-    std::vector<string> files;
-};
-
-// The entries of a folder that a pattern selects, leaving out each one whose name a later one
-// equals as Windows stores names (trailing dots and spaces dropped, case ignored), folders and
-// files alike. Such names are one file or folder on the key: writing both would append the later
-// entry's bytes to the earlier's, or pour two trees into one folder. For names equal but for case
-// the later is also the one that lookups find.
-Selection namesToCopy(const IsoTreeNode *folder, const IsoReader &reader, bool usePattern,
-                      const Filesystem::WildcardPattern &pattern) {
-    std::vector<std::pair<string, bool>> selected;
-    if (folder && folder->record.isDirectory())
-        for (const IsoTreeNode &child : folder->children) {
-            string name = reader.nodeName(child);
-            if (!usePattern || Filesystem::matchesWildcard(name, pattern))
-                selected.push_back(std::make_pair(name, child.record.isDirectory()));
-        }
-    std::map<istring, u64> last;
-    for (u64 i = 0; i < selected.size(); ++i)
-        last[istring(Filesystem::storedName(selected[i].first))] = i;
-    Selection result;
-    for (u64 i = 0; i < selected.size(); ++i)
-        if (last[istring(Filesystem::storedName(selected[i].first))] == i)
-            (selected[i].second ? result.folders : result.files).push_back(selected[i].first);
-    return result;
-}
 
 } // namespace
 
@@ -199,8 +169,11 @@ bool IsoImage::readFile(const string &path, string &out) {
 }
 
 bool IsoImage::readFirstChunk(const string &path, string &chunk, bool &more) {
+    return readFirstChunkOf(opened ? findNode(path) : nullptr, chunk, more);
+}
+
+bool IsoImage::readFirstChunkOf(const IsoTreeNode *node, string &chunk, bool &more) {
     chunkFailed = false;
-    const IsoTreeNode *node = opened ? findNode(path) : nullptr;
     u64 pos, length;
     if (!node || !dataRange(*node, pos, length)) {
         fileSize = 0;
@@ -241,10 +214,15 @@ bool IsoImage::readNextChunk(string &chunk) {
 
 Filesystem::CopyResult IsoImage::extractFile(string imagePath, string destination) {
     imagePath = normaliseImagePath(imagePath);
-    destination = normaliseDestinationPath(destination);
+    return extractNode(opened ? findNode(imagePath) : nullptr, imagePath,
+                       normaliseDestinationPath(destination));
+}
+
+Filesystem::CopyResult IsoImage::extractNode(const IsoTreeNode *node, const string &imagePath,
+                                             const string &destination) {
     string chunk;
     bool more = false;
-    if (!readFirstChunk(imagePath, chunk, more))
+    if (!readFirstChunkOf(node, chunk, more))
         return Filesystem::CopySourceUnreadable;
     std::FILE *file = Os::openFile(destination.c_str(), "ab");
     if (!file)
@@ -341,26 +319,81 @@ Filesystem::CopyResult IsoImage::copyFolder(string source, string destination, c
     Filesystem::appendTrailingBackslash(destination);
     source = normaliseImagePath(source);
     destination = normaliseDestinationPath(destination);
-    Filesystem::CopyResult result = Filesystem::CopySucceeded;
-    Selection selection = namesToCopy(findNode(source), *reader, usePattern, pattern);
+    std::vector<Located> folder;
+    const IsoTreeNode *node = findNode(source);
+    if (node && node->record.isDirectory())
+        folder.push_back(Located{node, source});
+    return copyEntries(folder, destination, usePattern, pattern);
+}
+
+// Windows stores names without their trailing dots and spaces and ignores case, so entries whose
+// names are equal that way are one file or folder on the key, as when the disc is copied from a
+// drive: twins that are all folders become one folder holding the earlier twin's entries and then
+// the later's, to which the same rule applies again; where a file is among them, the later entry
+// lands alone, whole. Writing each would append one file's bytes to another's. The image's path
+// index keeps only the later of names equal but for case, so every entry is copied through its
+// own node.
+Filesystem::CopyResult IsoImage::copyEntries(const std::vector<Located> &folders, const string &destination,
+                                             bool usePattern, const Filesystem::WildcardPattern &pattern) {
+    struct Candidate {
+        Located entry;
+        string name;
+        istring stored;
+    };
+    std::vector<Candidate> selected;
+    for (const Located &folder : folders)
+        for (const IsoTreeNode &child : folder.node->children) {
+            string name = reader->nodeName(child);
+            if (!usePattern || Filesystem::matchesWildcard(name, pattern))
+                selected.push_back(Candidate{Located{&child, folder.path + name}, name,
+                                             istring(Filesystem::storedName(name))});
+        }
+    // Each name's entries in order; the name lands where its last entry stands.
+    std::map<istring, std::vector<u64>> twins;
+    for (u64 i = 0; i < selected.size(); ++i)
+        twins[selected[i].stored].push_back(i);
+    auto isFolder = [&selected](u64 i) { return selected[i].entry.node->record.isDirectory(); };
+    std::vector<std::vector<u64>> folderGroups;
+    std::vector<u64> files;
+    for (u64 i = 0; i < selected.size(); ++i) {
+        const std::vector<u64> &group = twins[selected[i].stored];
+        if (group.back() != i)
+            continue;
+        if (!isFolder(i))
+            files.push_back(i);
+        else if (std::all_of(group.begin(), group.end(), isFolder))
+            folderGroups.push_back(group);
+        else
+            folderGroups.push_back(std::vector<u64>(1, i));
+    }
+
     // Folders first, then files; the first failure stops every later folder and file. Each step on
     // disk is named as Windows stores it: a folder asked for as "sp " is made as "sp", and a path
     // through "sp " would then not be found.
-    for (const string &name : selection.folders) {
+    Filesystem::CopyResult result = Filesystem::CopySucceeded;
+    for (const std::vector<u64> &group : folderGroups) {
+        const Candidate &later = selected[group.back()];
         if (verbose)
-            std::printf("Folder:\t%s\n", (source + name).c_str());
+            std::printf("Folder:\t%s\n", later.entry.path.c_str());
         if (result != Filesystem::CopySucceeded)
             continue;
-        string into = destination + Filesystem::storedName(name);
-        if (!Filesystem::createDirectoryTree(into))
+        string into = destination + Filesystem::storedName(later.name);
+        if (!Filesystem::createDirectoryTree(into)) {
             result = Filesystem::CopyFolderNotMade;
-        else
-            result = copyFolder(source + name, into, false, Filesystem::WildcardPattern());
+            continue;
+        }
+        Filesystem::appendTrailingBackslash(into);
+        std::vector<Located> merged;
+        for (u64 i : group)
+            merged.push_back(Located{selected[i].entry.node, selected[i].entry.path + "/"});
+        result = copyEntries(merged, into, false, Filesystem::WildcardPattern());
     }
-    for (const string &name : selection.files) {
+    for (u64 i : files) {
         if (result != Filesystem::CopySucceeded)
             continue;
-        result = extractFile(source + name, destination + Filesystem::storedName(name));
+        const Candidate &file = selected[i];
+        result =
+            extractNode(file.entry.node, file.entry.path, destination + Filesystem::storedName(file.name));
     }
     return result;
 }

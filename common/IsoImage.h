@@ -11,6 +11,8 @@
 #include "common/String.h"
 #include "common/Types.h"
 
+#include <vector>
+
 namespace Common {
 
 // Copies share one reader (tree and mapped file) by assignment. The chunk state belongs to each
@@ -26,6 +28,9 @@ class IsoImage {
     IsoImage &operator=(const IsoImage &other);
 
     bool isOpen() const { return opened != 0; }
+    // Why an image that did not open was refused, where that is more than damage: a name no key
+    // can hold, or a file too large for one. None for an open image and for every other failure.
+    IsoRefusal refusal() const { return reader->getRefusal(); }
     bool isFile(const string &path);
     // False, with out unchanged, when the path is not in the image or its data does not lie in it.
     bool readFile(const string &path, string &out);
@@ -51,9 +56,21 @@ class IsoImage {
 
   private:
     typedef map<istring, const IsoTreeNode *> Index;
+    // An entry of the tree with its own path in the image: a merged folder's entries come from
+    // twins that no path lookup tells apart.
+    struct Located {
+        const IsoTreeNode *node;
+        string path;
+    };
 
     void indexPaths(const string &prefix, const IsoTreeNode &node);
     const IsoTreeNode *findNode(string path);
+    bool readFirstChunkOf(const IsoTreeNode *node, string &chunk, bool &more);
+    Filesystem::CopyResult extractNode(const IsoTreeNode *node, const string &imagePath,
+                                       const string &destination);
+    // The entries of the given folders, twins of one another, into one disk folder.
+    Filesystem::CopyResult copyEntries(const std::vector<Located> &folders, const string &destination,
+                                       bool usePattern, const Filesystem::WildcardPattern &pattern);
     void copyFrom(const IsoImage &other);
     // Where a node's data lies; false when it runs past the end of the image.
     bool dataRange(const IsoTreeNode &node, u64 &pos, u64 &length) const;

@@ -53,7 +53,7 @@ bool IsoVolumeDescriptor::isJoliet() const {
 
 IsoReader::IsoReader()
     : imageSize(0), chosenDescriptor(0), suspPresent(0), suspSkip(0), cursor(0), windowBase(0),
-      bootRecordSeen(0), bootRecord() {
+      bootRecordSeen(0), bootRecord(), refusal(IsoRefusal::None) {
     root.record.flags = IsoDirectoryRecord::DirectoryFlag;
 }
 
@@ -71,6 +71,7 @@ void IsoReader::reset() {
 }
 
 bool IsoReader::open(string path) {
+    refusal = IsoRefusal::None;
     file = MemoryFile(path);
     if (!file.isOpen()) {
         Os::LastErrorKeeper keep;
@@ -142,7 +143,7 @@ bool IsoReader::parse() {
     RangeSet directories;
     readDirectory(root, 0, directories);
     linkParents(root);
-    checkNames(root);
+    checkEntries(root);
     readBootCatalog();
     return true;
 }
@@ -371,19 +372,27 @@ bool isRefusedByte(unsigned char c) { return c < 0x20 || std::strchr("\\/:<>\"|?
 
 } // namespace
 
-void IsoReader::checkNames(const IsoTreeNode &node) const {
+void IsoReader::checkEntries(const IsoTreeNode &node) {
     // Narrowing can turn a Joliet name into a path step ("..", a separator, a drive colon), a
     // control byte or a character Windows cannot create; extracting such an image could write
     // outside its destination, or would fail half-way onto a key already formatted. A name that
-    // is nothing but dots and spaces is stored as no name at all.
+    // is nothing but dots and spaces is stored as no name at all. A file in several extents would
+    // be taken for twins and only its last extent copied; the tools split only files of 4 GiB or
+    // more, which FAT32 cannot hold anyway.
     for (const IsoTreeNode &child : node.children) {
         string name = nodeName(child);
-        if (Filesystem::storedName(name).empty() || isDeviceName(name))
-            throw Malformed;
+        bool unwritable = Filesystem::storedName(name).empty() || isDeviceName(name);
         for (u64 i = 0; i < name.length(); ++i)
-            if (isRefusedByte(static_cast<unsigned char>(name[i])))
-                throw Malformed;
-        checkNames(child);
+            unwritable = unwritable || isRefusedByte(static_cast<unsigned char>(name[i]));
+        if (unwritable) {
+            refusal = IsoRefusal::UnwritableName;
+            throw Malformed;
+        }
+        if (!child.record.isDirectory() && (child.record.flags & IsoDirectoryRecord::NotFinalFlag)) {
+            refusal = IsoRefusal::FileTooLarge;
+            throw Malformed;
+        }
+        checkEntries(child);
     }
 }
 

@@ -24,6 +24,8 @@ struct IsoDirectoryRecord {
     string systemUse;
 
     static constexpr u8 DirectoryFlag = 2;
+    // Set on every record of a file but its last extent's.
+    static constexpr u8 NotFinalFlag = 0x80;
     bool isDirectory() const { return (flags & DirectoryFlag) != 0; }
 };
 
@@ -89,6 +91,15 @@ struct IsoTreeNode {
     std::vector<IsoTreeNode> children;
 };
 
+// Why a readable image was refused, where the user can be told more than that it is damaged.
+enum class IsoRefusal : u8 {
+    None,
+    // A name Windows cannot create, that opens a device, or that climbs out of the destination.
+    UnwritableName,
+    // A file recorded in more than one extent: 4 GiB or more, more than FAT32 holds.
+    FileTooLarge,
+};
+
 // Validates strictly: anything malformed refuses the whole image. Metadata is read from the memory
 // file's head copy only, file data through its window.
 class IsoReader {
@@ -118,6 +129,8 @@ class IsoReader {
     bool readData(string &out, const u64 &pos, const u64 &len);
 
     u64 getWindowSize() const { return file.getWindowSize(); }
+    // The reason of the last open's refusal, when it was one of these; kept through reset.
+    IsoRefusal getRefusal() const { return refusal; }
     const IsoVolumeDescriptor *getChosenDescriptor() const;
 
     u64 imageSize;
@@ -135,6 +148,8 @@ class IsoReader {
     u8 bootRecord[2041];
 
   private:
+    IsoRefusal refusal;
+
     bool parse();
     void need(u64 bytes) const;
     u8 readU8();
@@ -153,7 +168,7 @@ class IsoReader {
     void linkParents(IsoTreeNode &node);
     void readBootCatalog();
     bool findSuspSP(const IsoDirectoryRecord &record, u64 &skip) const;
-    void checkNames(const IsoTreeNode &node) const;
+    void checkEntries(const IsoTreeNode &node);
 };
 
 } // namespace Common

@@ -98,6 +98,20 @@ bool liesOnKey(const CString &fullPath, char keyLetter) {
     return letter != 0 && letter == std::toupper(static_cast<unsigned char>(keyLetter));
 }
 
+// What the user is told about an image that was refused with no platform error: a sound disc
+// whose names or file sizes no key can take is not called damaged.
+UINT imageRefusalMessage(Common::IsoRefusal refusal) {
+    switch (refusal) {
+    case Common::IsoRefusal::UnwritableName:
+        return IDS_IMAGE_NAME_UNWRITABLE;
+    case Common::IsoRefusal::FileTooLarge:
+        return IDS_IMAGE_FILE_TOO_LARGE;
+    case Common::IsoRefusal::None:
+        break;
+    }
+    return IDS_IMAGE_DAMAGED;
+}
+
 } // namespace
 
 CFindKey::CFindKey() : CInteriorPropertyPage(IDD_FIND_KEY, 0, 0, 0) {
@@ -243,7 +257,7 @@ LRESULT CFindKey::checkImageSource() {
     if (!image.isOpen()) {
         DWORD code = ::GetLastError();
         if (code == 0)
-            return refuse(loaded(IDS_IMAGE_DAMAGED));
+            return refuse(loaded(imageRefusalMessage(image.refusal())));
         CString message;
         message.Format(IDS_IMAGE_READ_ERROR, static_cast<unsigned>(code),
                        static_cast<const char *>(systemErrorText(code)));

@@ -18,6 +18,15 @@ namespace Fs = Common::Filesystem;
 
 namespace {
 
+// The names a disk folder lists, as stored; none when it cannot be listed.
+std::set<std::string> namesIn(const std::string &folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
 class IsoImageCopy : public ::testing::Test {
   protected:
     IsoImageCopy() : image(testImage("basic.iso").c_str()) {}
@@ -54,8 +63,9 @@ TEST_F(IsoImageCopy, WholeImageIntoAnExistingOrANewFolder) {
     }
 }
 
-// Names of one folder equal but for case (Case.txt and case.TXT, docs/Pair and docs/pair): lookups
-// find the later entry, which must land once, not twice into one file of a case-blind disk.
+// Names of one folder equal but for case land once, not twice into one file of a case-blind disk:
+// of Case.txt and case.TXT the later, of the folders docs/Pair and docs/pair one folder holding
+// both folders' files.
 TEST_F(IsoImageCopy, NamesEqualButForCaseLandOnce) {
     ASSERT_EQ(Fs::CopySucceeded, copy("/", disk() + "\\"));
     struct Case {
@@ -66,6 +76,7 @@ TEST_F(IsoImageCopy, NamesEqualButForCaseLandOnce) {
         {"", "case.txt", "lower\n"},
         {"docs", "pair", nullptr},
         {"docs/pair", "lower.txt", "lower\n"},
+        {"docs/pair", "upper.txt", "upper\n"},
     };
     for (const Case &c : cases) {
         std::vector<std::string> found;
@@ -82,21 +93,12 @@ TEST_F(IsoImageCopy, NamesEqualButForCaseLandOnce) {
                 << c.folder << "/" << c.name;
         }
     }
-    EXPECT_FALSE(scratch.exists("docs/pair/upper.txt")); // no lookup reaches the earlier folder
 
-    // A pattern that selects only the earlier name still copies it, as lookups find it.
+    // A pattern that selects only the earlier folder copies that folder's own files.
     scratch.write("selected/kept", "");
     EXPECT_EQ(Fs::CopySucceeded, copy("\\docs\\P*", disk("selected")));
-    EXPECT_EQ("lower\n", scratch.read("selected/Pair/lower.txt"));
-}
-
-// The names a disk folder lists, as stored; none when it cannot be listed.
-std::set<std::string> namesIn(const std::string &folder) {
-    std::set<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        names.insert(it->path().filename().string());
-    return names;
+    EXPECT_EQ((std::set<std::string>{"upper.txt"}), namesIn(scratch / "selected/Pair"));
+    EXPECT_EQ("upper\n", scratch.read("selected/Pair/upper.txt"));
 }
 
 // A crafted image written into a scratch folder and opened, and a key folder to copy it into.
@@ -120,7 +122,8 @@ class CraftedImageCopy : public ::testing::Test {
 };
 
 // Windows drops trailing dots and spaces from a path step and ignores case, so each group below is
-// one name on the key. Exactly one entry of each lands, whole: the later in the folder's order.
+// one name on the key. Folders alone merge; where a file is among them, exactly one entry lands,
+// whole: the later in the folder's order.
 TEST_F(CraftedImageCopy, NamesWindowsStoresAsOneLandOnceWhole) {
     using B = IsoBuilder;
     open({
@@ -142,7 +145,8 @@ TEST_F(CraftedImageCopy, NamesWindowsStoresAsOneLandOnceWhole) {
     ASSERT_TRUE(image.isOpen());
     EXPECT_EQ(Fs::CopySucceeded, image.copy("/", key().c_str()));
     EXPECT_EQ((std::set<std::string>{"SP", "dir", "A.TXT", "b.txt", "K", "M"}), onKey());
-    EXPECT_EQ(std::set<std::string>{"late.txt"}, onKey("SP"));
+    EXPECT_EQ((std::set<std::string>{"early.txt", "late.txt"}), onKey("SP"));
+    EXPECT_EQ("early\n", read("SP/early.txt"));
     EXPECT_EQ("late\n", read("SP/late.txt"));
     EXPECT_EQ((std::set<std::string>{"inner.txt", "deeper"}), onKey("dir"));
     EXPECT_EQ("inner\n", read("dir/inner.txt"));
@@ -161,6 +165,57 @@ TEST_F(CraftedImageCopy, NamesWindowsStoresAsOneLandOnceWhole) {
     EXPECT_EQ(Fs::CopySucceeded, image.copy("/b.txt. .", windowsPath(other.path()).c_str()));
     EXPECT_EQ((std::set<std::string>{"a.txt", "b.txt"}), namesIn(other.path()));
     EXPECT_EQ("7", other.read("b.txt"));
+}
+
+// Twin folders become one folder, as copying the disc from a drive makes it: named as the later
+// twin is stored, holding the earlier twin's entries and then the later's, with the twin rule
+// applied again inside, at every depth.
+TEST_F(CraftedImageCopy, TwinFoldersMergeAtEveryDepth) {
+    using B = IsoBuilder;
+    open({
+        B::folder(u"DIR.",
+                  {B::file(u"early.txt", "early"), B::file(u"both.txt", "both from DIR."),
+                   B::folder(u"sub", {B::file(u"a", "a"),
+                                      B::folder(u"Inner", {B::file(u"x", "early x"), B::file(u"e", "e")})})}),
+        B::folder(u"plain",
+                  {B::folder(u"T", {B::file(u"one", "1")}), B::folder(u"t.", {B::file(u"two", "2")})}),
+        B::folder(u"dir", {B::file(u"late.txt", "late"), B::file(u"BOTH.TXT", "both from dir"),
+                           B::folder(u"SUB ",
+                                     {B::file(u"b", "b"), B::folder(u"inner.", {B::file(u"X", "late x")})})}),
+    });
+    ASSERT_TRUE(image.isOpen());
+    auto expectMerged = [this](const std::string &key) {
+        EXPECT_EQ((std::set<std::string>{"dir", "plain"}), onKey(key));
+        EXPECT_EQ((std::set<std::string>{"early.txt", "late.txt", "BOTH.TXT", "SUB"}), onKey(key + "dir"));
+        EXPECT_EQ("early", read(key + "dir/early.txt"));
+        EXPECT_EQ("late", read(key + "dir/late.txt"));
+        EXPECT_EQ("both from dir", read(key + "dir/BOTH.TXT"));
+        EXPECT_EQ((std::set<std::string>{"a", "b", "inner"}), onKey(key + "dir/SUB"));
+        EXPECT_EQ((std::set<std::string>{"X", "e"}), onKey(key + "dir/SUB/inner"));
+        EXPECT_EQ("late x", read(key + "dir/SUB/inner/X"));
+        EXPECT_EQ("e", read(key + "dir/SUB/inner/e"));
+        EXPECT_EQ(std::set<std::string>{"t"}, onKey(key + "plain"));
+        EXPECT_EQ((std::set<std::string>{"one", "two"}), onKey(key + "plain/t"));
+    };
+    ASSERT_EQ(Fs::CopySucceeded, image.copy("/", key().c_str()));
+    expectMerged("");
+
+    // A star pattern merges the twins it selects, and only those: "d*" does not match "DIR.".
+    std::filesystem::create_directories(scratch / "key/all");
+    std::filesystem::create_directories(scratch / "key/some");
+    ASSERT_EQ(Fs::CopySucceeded, image.copy("\\*", (key() + "\\all").c_str()));
+    expectMerged("all/");
+    ASSERT_EQ(Fs::CopySucceeded, image.copy("\\d*", (key() + "\\some").c_str()));
+    EXPECT_EQ((std::set<std::string>{"late.txt", "BOTH.TXT", "SUB"}), onKey("some/dir"));
+    EXPECT_EQ((std::set<std::string>{"b", "inner"}), onKey("some/dir/SUB"));
+
+    // The earlier twin's entries come first: a file of it that cannot be written stops the copy
+    // before any file of the later twin.
+    ScratchFolder blocked;
+    blocked.write("dir/early.txt/placeholder", "");
+    EXPECT_EQ(Fs::CopyDestinationUnwritable, image.copy("/", windowsPath(blocked.path()).c_str()));
+    EXPECT_TRUE(blocked.exists("dir/SUB/inner/X")); // folders before files
+    EXPECT_FALSE(blocked.exists("dir/late.txt"));
 }
 
 // Names near the ones Windows cannot create or opens as devices: the image opens, and each name is

@@ -148,20 +148,29 @@ TEST(IsoImage, FailedOpenAnswersAsAnEmptyImage) {
     IsoBuilder version3;
     version3.putAt(16, 7, "\x03");
     version3.write(scratch / "version3.iso");
+    IsoBuilder huge;
+    huge.directory(20, 20,
+                   {IsoBuilder::notFinal(IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 30, 2048, false)),
+                    IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 31, 1, false)});
+    huge.write(scratch / "huge.iso");
+    using Common::IsoRefusal;
     struct Case {
         std::string path;
         Common::u32 lastError;
+        IsoRefusal refusal; // the reason the selection page tells the user
     } cases[] = {
-        {scratch / "missing.iso", 2}, // ERROR_FILE_NOT_FOUND and ENOENT alike: a platform failure
-        {scratch / "small.iso", 0},
-        {scratch / "unsafe.iso", 0},
-        {scratch / "version3.iso", 0},
+        {scratch / "missing.iso", 2, IsoRefusal::None}, // ERROR_FILE_NOT_FOUND and ENOENT alike
+        {scratch / "small.iso", 0, IsoRefusal::None},
+        {scratch / "unsafe.iso", 0, IsoRefusal::UnwritableName},
+        {scratch / "version3.iso", 0, IsoRefusal::None},
+        {scratch / "huge.iso", 0, IsoRefusal::FileTooLarge},
     };
     for (const Case &c : cases) {
         Common::Os::setLastError(1234);
         IsoImage image(c.path.c_str());
         EXPECT_EQ(c.lastError, Common::Os::lastError()) << c.path;
         EXPECT_FALSE(image.isOpen()) << c.path;
+        EXPECT_EQ(int(c.refusal), int(image.refusal())) << c.path;
         EXPECT_FALSE(image.isFile("/")) << c.path;
         EXPECT_TRUE(strings(image.listFolders("/")).empty()) << c.path;
         EXPECT_TRUE(strings(image.listFiles("/")).empty()) << c.path;
@@ -210,6 +219,28 @@ TEST(IsoImage, AssignmentSharesTheReader) {
     kept = IsoImage("");
     EXPECT_FALSE(kept.isOpen());
     EXPECT_EQ("readme\n", readOrMissing(copy, "README.TXT"));
+}
+
+// A file whose data lies beyond 4 GiB in the image (the last extent of a large file would): every
+// position is 64 bits wide, from the record's block number to the mapped window.
+TEST(IsoImage, ReadsDataBeyondFourGibibytes) {
+    const u64 at = 4 * 1024 * MiB + 3 * MiB + 2048;
+    std::string bytes = "far start|";
+    bytes += std::string(MiB, 'f');
+    bytes += "|far end";
+    IsoBuilder crafted;
+    crafted.directory(20, 20,
+                      {IsoBuilder::record(IsoBuilder::ucs2("far.bin"), std::uint32_t(at / 2048),
+                                          std::uint32_t(bytes.size()), false)});
+    crafted.put(at, bytes);
+    crafted.setSize(at + 2 * MiB);
+    ScratchFolder scratch;
+    crafted.write(scratch / "far.iso");
+    IsoImage image((scratch / "far.iso").c_str());
+    ASSERT_TRUE(image.isOpen());
+    EXPECT_EQ(bytes, readOrMissing(image, "far.bin"));
+    ASSERT_EQ(0, image.extractFile("far.bin", (scratch / "far.bin").c_str()));
+    EXPECT_EQ(bytes, scratch.read("far.bin"));
 }
 
 // Files of hundreds of MiB in a sparse crafted image: chunk boundaries and data past the end.

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <set>
+#include <vector>
 
 using Common::IsoReader;
 using Common::IsoTreeNode;
@@ -28,8 +29,10 @@ std::set<std::string> names(const IsoReader &reader, const IsoTreeNode &node) {
     return result;
 }
 
-// Opens a crafted image; the last-error value is set beforehand so a refusal must clear it.
-bool openCrafted(const IsoBuilder &image, IsoReader &reader) {
+// Opens a crafted image; the last-error value is set beforehand so a refusal must clear it. The
+// reason the reader gives must be the expected one, none unless a name or a file size is at fault.
+bool openCrafted(const IsoBuilder &image, IsoReader &reader,
+                 Common::IsoRefusal expected = Common::IsoRefusal::None) {
     ScratchFolder scratch;
     std::string path = scratch / "crafted.iso";
     image.write(path);
@@ -40,6 +43,7 @@ bool openCrafted(const IsoBuilder &image, IsoReader &reader) {
         EXPECT_TRUE(reader.root.children.empty());
         EXPECT_EQ(nullptr, reader.root.parent);
     }
+    EXPECT_EQ(int(expected), int(reader.getRefusal())) << "the reason of the refusal";
     return opened;
 }
 
@@ -294,17 +298,18 @@ TEST(IsoReader, RefusesNamesWindowsCannotCreateOrOpensAsDevices) {
         u". .",
         u"  ..",
     };
-    for (const std::u16string &name : bad) {
+    const auto name = Common::IsoRefusal::UnwritableName;
+    for (const std::u16string &unsafe : bad) {
         IsoBuilder image;
-        image.directory(20, 20, {IsoBuilder::record(IsoBuilder::ucs2(name), 30, 1, false)});
+        image.directory(20, 20, {IsoBuilder::record(IsoBuilder::ucs2(unsafe), 30, 1, false)});
         IsoReader reader;
-        EXPECT_FALSE(openCrafted(image, reader)) << IsoBuilder::ucs2(name);
+        EXPECT_FALSE(openCrafted(image, reader, name)) << IsoBuilder::ucs2(unsafe);
     }
     // A one-byte identifier narrows to the empty name.
     IsoBuilder image;
     image.directory(20, 20, {IsoBuilder::record("A", 30, 1, false)});
     IsoReader reader;
-    EXPECT_FALSE(openCrafted(image, reader));
+    EXPECT_FALSE(openCrafted(image, reader, name));
 
     // Folders, and names deep in the tree, are checked alike.
     using B = IsoBuilder;
@@ -317,11 +322,53 @@ TEST(IsoReader, RefusesNamesWindowsCannotCreateOrOpensAsDevices) {
     for (const std::vector<B::Entry> &tree : trees) {
         IsoBuilder crafted;
         crafted.tree(tree);
-        EXPECT_FALSE(openCrafted(crafted, reader)) << IsoBuilder::ucs2(tree[0].name);
+        EXPECT_FALSE(openCrafted(crafted, reader, name)) << IsoBuilder::ucs2(tree[0].name);
     }
+    // The reason of one open is not the next one's.
     IsoBuilder sound;
     sound.tree({B::folder(u"ok", {B::folder(u"fine", {B::file(u"conout", "x")}), B::file(u"why", "x")})});
     EXPECT_TRUE(openCrafted(sound, reader));
+
+    // A name refused is the reason, also when the image has a fault the reader would meet later:
+    // here a boot catalog whose key bytes are wrong.
+    IsoBuilder alsoBroken;
+    alsoBroken.put(17 * 2048, IsoBuilder::bootRecord(40));
+    alsoBroken.put(18 * 2048, IsoBuilder::descriptor(2, true, 20, 2048));
+    alsoBroken.put(19 * 2048, IsoBuilder::terminator());
+    alsoBroken.put(40 * 2048, IsoBuilder::bootCatalog(0x88, 0x00));
+    alsoBroken.directory(20, 20, {IsoBuilder::record(IsoBuilder::ucs2(u"\u307C.txt"), 30, 1, false)});
+    EXPECT_FALSE(openCrafted(alsoBroken, reader, name));
+}
+
+// ISO level 3 records a file of 4 GiB or more as several records of one name, each but the last
+// marked as not final. Taken for twins, only the last extent would be copied and the copy would
+// report success: the image is refused, with its own reason.
+TEST(IsoReader, RefusesAFileInSeveralExtents) {
+    using B = IsoBuilder;
+    const std::string first = B::notFinal(B::record(B::ucs2("huge.bin"), 30, 2048, false));
+    const std::string last = B::record(B::ucs2("huge.bin"), 31, 100, false);
+    struct Case {
+        const char *what;
+        std::vector<std::string> root;
+        std::vector<std::string> folder; // the records of folder "big", sector 21
+        bool opens;
+    } cases[] = {
+        {"in the root", {first, last}, {}, false},
+        {"in a folder",
+         {B::record(B::ucs2("big"), 21, 2048, true)},
+         {B::record(B::ucs2("a"), 30, 1, false), first, last},
+         false},
+        {"one extent each", {B::record(B::ucs2("huge.bin"), 30, 2048, false), last}, {}, true},
+    };
+    for (const Case &c : cases) {
+        IsoBuilder image;
+        image.directory(20, 20, c.root);
+        image.directory(21, 20, c.folder);
+        IsoReader reader;
+        EXPECT_EQ(c.opens, openCrafted(image, reader,
+                                       c.opens ? Common::IsoRefusal::None : Common::IsoRefusal::FileTooLarge))
+            << c.what;
+    }
 }
 
 // A chain of directories, one in the other, levels deep below the root.

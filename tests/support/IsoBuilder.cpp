@@ -102,6 +102,12 @@ std::string IsoBuilder::record(const std::string &identifier, std::uint32_t exte
     return r;
 }
 
+std::string IsoBuilder::notFinal(std::string record) {
+    const std::size_t flags = 25; // byte position 26
+    record[flags] = char(record[flags] | 0x80);
+    return record;
+}
+
 std::string IsoBuilder::ucs2(const std::string &ascii) {
     std::string s;
     for (char c : ascii) {

@@ -36,6 +36,9 @@ class IsoBuilder {
     // One directory record; identifier bytes as recorded.
     static std::string record(const std::string &identifier, std::uint32_t extent, std::uint32_t length,
                               bool directory, const std::string &systemUse = std::string());
+    // The record marked as not the last of its file, whose data goes on in the next record's extent:
+    // how a file of 4 GiB or more is recorded.
+    static std::string notFinal(std::string record);
     // ASCII as big-endian UCS-2, the way Joliet records names.
     static std::string ucs2(const std::string &ascii);
     static std::string ucs2(const std::u16string &text);

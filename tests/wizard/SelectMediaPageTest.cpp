@@ -2,6 +2,7 @@
 #include "PageFixture.h"
 
 #include "framework/CString.h"
+#include "support/IsoBuilder.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/JapaneseWords.h"
@@ -27,6 +28,7 @@ struct Refusal {
     unsigned freeMB;      // what the key reports free
     int message;          // the refusal, 0 when Next goes on
     const char *expected; // the exact English text, when it has placeholders; else the table's
+    void (*crafted)(IsoBuilder &) = nullptr; // lays out the image chosen, in place of a made one
 };
 
 void PrintTo(const Refusal &r, std::ostream *out) { *out << r.what; }
@@ -38,6 +40,21 @@ const Refusal refusals[] = {
     {"image file that does not exist", 0, Source::Image, "absent", true, false, nullptr, kKeySizeMB, 125,
      nullptr},
     {"file that is no image", 0, Source::Image, "damaged", true, false, nullptr, kKeySizeMB, 127, nullptr},
+    {"Japanese name that narrows to a bar", 0, Source::Image, "bo", true, false, nullptr, kKeySizeMB, 130,
+     nullptr},
+    {"Japanese name that narrows to a star", 0, Source::Image, "mi", true, false, nullptr, kKeySizeMB, 130,
+     nullptr},
+    {"name Windows opens as a device", 0, Source::Image, "device", true, false, nullptr, kKeySizeMB, 130,
+     nullptr},
+    {"name that climbs out of the key", 0, Source::Image, nullptr, true, false, nullptr, kKeySizeMB, 130,
+     nullptr,
+     [](IsoBuilder &i) { i.tree({IsoBuilder::folder(u"isolinux", {IsoBuilder::file(u"..", "up")})}); }},
+    {"file in two extents", 0, Source::Image, nullptr, true, false, nullptr, kKeySizeMB, 131, nullptr,
+     [](IsoBuilder &i) {
+         i.directory(20, 20,
+                     {IsoBuilder::notFinal(IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 30, 2048, false)),
+                      IsoBuilder::record(IsoBuilder::ucs2("huge.bin"), 31, 1, false)});
+     }},
     {"image without a definition", 0, Source::Image, "nodefinition", true, false, nullptr, kKeySizeMB, 126,
      nullptr},
     {"definition without filesystem_commands", 0, Source::Image, "nocommands", true, false, nullptr,
@@ -79,8 +96,16 @@ TEST_P(SelectMediaRefusalLocale, RefusesWithItsMessageOrGoesOn) {
     if (r.onKey)
         ::CreateDirectoryA((keyRoot + r.onKey).c_str(), nullptr);
     goToSelectMedia(r.task);
+    ScratchFolder scratch;
+    std::string chosen = r.image ? pageImage(r.image) : std::string();
+    if (r.crafted) {
+        IsoBuilder image;
+        r.crafted(image);
+        chosen = scratch / "crafted.iso";
+        image.write(chosen);
+    }
     if (r.source != Source::NoDrive)
-        chooseImage(r.source == Source::EmptyPath ? std::string() : pageImage(r.image));
+        chooseImage(chosen);
     keyFreeMB = r.freeMB;
 
     press(PSBTN_NEXT);
