@@ -15,6 +15,7 @@ struct SystemCalls {
     decltype(&::GetProcAddress) GetProcAddress;
     decltype(&::CreateProcessA) CreateProcessA;
     decltype(&::GetModuleFileNameA) GetModuleFileNameA;
+    decltype(&::GetSystemDirectoryA) GetSystemDirectoryA;
     decltype(&::GetVolumePathNameA) GetVolumePathNameA;
     decltype(&::GetVolumeNameForVolumeMountPointA) GetVolumeNameForVolumeMountPointA;
     // data is a WSADATA; winsock2.h stays out of this header, since it must precede windows.h.

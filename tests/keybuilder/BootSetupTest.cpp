@@ -61,12 +61,14 @@ class BootSetupTest : public ::testing::Test {
 };
 
 DWORD installerFlags;
+std::string installerFolder;
 
 BOOL WINAPI recordingCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
                                    LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags,
                                    LPVOID environment, LPCSTR folder, LPSTARTUPINFOA startup,
                                    LPPROCESS_INFORMATION info) {
     installerFlags = flags;
+    installerFolder = folder ? folder : "(none)";
     return ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment, folder,
                             startup, info);
 }
@@ -79,6 +81,9 @@ TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
     SetEnvironmentVariableA(kSyslinuxJobVariable, nullptr);
     EXPECT_EQ(readWholeFile(root + "ldlinux.sys"), "syslinux.exe -fma P:\nin KXUSB-Syslinux-Job");
     EXPECT_NE(installerFlags & CREATE_NO_WINDOW, 0u) << "the installer opens no console window";
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(lstrcmpiA(installerFolder.c_str(), system), 0) << installerFolder << " is current";
 }
 
 TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {

@@ -9,6 +9,7 @@
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
 #include "search/Planted.h"
+#include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
 #include "support/win32/ProgramFolder.h"
@@ -17,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -222,11 +225,42 @@ TEST_F(Planted, TheCreationScriptRunsInTheSystemsInterpreter) {
     EXPECT_EQ(exits, 0);
 }
 
-// The viewer the program started, kept open so the test can see which program it is.
+// The drive way's script names xcopy bare, so the interpreter looks for it in its current folder
+// before the system folder: the copy planted in the program's current folder never runs.
+TEST_F(Planted, TheDriveWaysScriptCopiesWithTheSystemsXcopy) {
+    plantInCurrentFolder({"xcopy.exe"});
+    WineUsbDisks disks;
+    std::string disc = disks.folderLetter('Q');
+    std::string key = disks.folderLetter('P');
+    ASSERT_FALSE(disc.empty());
+    ASSERT_FALSE(key.empty());
+    ASSERT_TRUE(::CreateDirectoryA((disc + "usb").c_str(), nullptr));
+    std::ofstream(disc + "usb\\create.cmd", std::ios::binary)
+        << "@echo off\r\nxcopy /y %1\\disc.txt %2\\\r\n";
+    std::ofstream(disc + "disc.txt", std::ios::binary) << "on the disc\r\n";
+    CMediaDefinition media;
+    media.SetSourceDrive('Q');
+    media.creationScript = (disc + "usb\\create.cmd").c_str();
+    ScopedSystemCall<decltype(sys.GetDiskFreeSpaceExA)> space(sys.GetDiskFreeSpaceExA, sameUsedSpace);
+    ScopedSystemCall<decltype(sys.ExitProcess)> staying(sys.ExitProcess, recordExit);
+    MessageBoxRecorder boxes;
+    exits = 0;
+
+    EXPECT_TRUE(media.TransferToKey('P', true));
+
+    EXPECT_EQ(plantedRuns(), "");
+    EXPECT_EQ(readWholeFile(key + "disc.txt"), "on the disc\r\n") << "the system's xcopy did not copy";
+    EXPECT_EQ(exits, 0);
+}
+
+// The viewer the program started, kept open so the test can see which program it is, and the
+// folder it was started in.
 HANDLE startedViewer = nullptr;
+std::string viewerFolder;
 BOOL WINAPI keepViewer(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
                        LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
                        LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION information) {
+    viewerFolder = folder ? folder : "(none)";
     BOOL started = ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment,
                                     folder, startup, information);
     if (started)
@@ -252,6 +286,8 @@ TEST_F(Planted, TheReadmeOpensInTheSystemsViewer) {
     ASSERT_TRUE(::QueryFullProcessImageNameA(startedViewer, 0, image, &size));
     bool systems = sameFolder(folderOf(image), systemFolder());
     EXPECT_TRUE(systems) << image;
+    EXPECT_TRUE(sameFolder(viewerFolder, systemFolder()))
+        << viewerFolder << " is the viewer's current folder";
     // The system's viewer stays open until it is ended; a planted one has written its line by its end.
     if (systems || ::WaitForSingleObject(startedViewer, 10000) != WAIT_OBJECT_0)
         ::TerminateProcess(startedViewer, 0);
@@ -293,6 +329,71 @@ TEST_F(Planted, AnInstallerMissingBesideTheProgramIsNeverTakenFromTheCurrentFold
     EXPECT_EQ(plantedRuns(), "");
     ASSERT_EQ(boxes.boxes().size(), 1u) << "the start failure";
     EXPECT_EQ(boxes.boxes()[0].caption, "Error");
+}
+
+UINT WINAPI noSystemFolder(LPSTR, UINT) {
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
+int starts = 0;
+BOOL WINAPI countStarts(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                        LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
+                        LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION information) {
+    ++starts;
+    return ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment, folder,
+                            startup, information);
+}
+
+// With no system folder to start in, a child would inherit the program's current folder: none starts,
+// and each is reported as a program that cannot be started.
+TEST_F(Planted, WhereTheSystemFolderCannotBeNamedNoChildStarts) {
+    plantInCurrentFolder({"CMD.EXE", "NOTEPAD.EXE", "syslinux.exe"});
+    ScratchFolder program;
+    ASSERT_TRUE(::CopyFileA((programFolder() + "\\syslinux-stand-in.exe").c_str(),
+                            (program / "syslinux.exe").c_str(), FALSE));
+    ProgramInFolder beside(program.path());
+    WineUsbDisks disks;
+    std::string key = disks.folderLetter('P');
+    ASSERT_FALSE(key.empty());
+    CDeviceManager manager;
+    manager.letter = 'P';
+    ScratchFolder disc;
+    disc.write("usb\\create.cmd", "@echo off\r\necho ran>\"%~dp0ran.txt\"\r\n");
+    disc.write("readme.txt", "Read me first.\r\n");
+    CMediaDefinition media;
+    media.SetSourceDrive('X');
+    media.creationScript = (disc / "usb\\create.cmd").c_str();
+    media.readmeFile = (disc / "readme.txt").c_str();
+    ScopedSystemCall<decltype(sys.GetDiskFreeSpaceExA)> space(sys.GetDiskFreeSpaceExA, sameUsedSpace);
+    ScopedSystemCall<decltype(sys.ExitProcess)> staying(sys.ExitProcess, recordExit);
+    ScopedSystemCall<decltype(sys.GetSystemDirectoryA)> unnamed(sys.GetSystemDirectoryA, noSystemFolder);
+    ScopedSystemCall<decltype(sys.CreateProcessA)> counted(sys.CreateProcessA, countStarts);
+
+    struct Child {
+        const char *what;
+        std::function<bool()> run;
+    } children[] = {
+        {"the creation script", [&] { return media.TransferToKey('P', true); }},
+        {"the installer", [&] { return manager.RunSyslinux(); }},
+        {"the readme viewer", [&] { return media.ShowReadme(); }},
+    };
+    for (const Child &child : children) {
+        SCOPED_TRACE(child.what);
+        MessageBoxRecorder boxes;
+        starts = 0;
+        EXPECT_FALSE(child.run());
+        EXPECT_EQ(starts, 0) << "a child was started";
+        std::vector<std::string> shown;
+        for (const auto &box : boxes.boxes()) {
+            shown.push_back(box.caption + ": " + box.text);
+            EXPECT_EQ(box.type, UINT(MB_ICONINFORMATION));
+        }
+        EXPECT_EQ(shown, std::vector<std::string>{"Error: " + SystemErrorText(ERROR_PATH_NOT_FOUND)});
+    }
+    EXPECT_EQ(plantedRuns(), "");
+    EXPECT_FALSE(disc.exists("usb\\ran.txt"));
+    EXPECT_FALSE(FileExists((key + "ldlinux.sys").c_str()));
 }
 
 TEST_F(Planted, TheScriptsProcessTreeIsEndedByTheSystemsTaskkill) {
