@@ -204,8 +204,10 @@ bool CMediaDefinition::ParseDefinitionFile(const char *path) {
 CString OverrideFilePath(const char *productId) {
     if (std::strpbrk(productId, "\\/:"))
         return CString();
+    // Without the program's folder there is no override folder to look in.
     char directory[kPathBuffer];
-    GetModuleDirectory(directory, sizeof directory);
+    if (!GetModuleDirectory(directory, sizeof directory))
+        return CString();
     return CString(directory) + kOverrideFolder + productId + ".xml";
 }
 
