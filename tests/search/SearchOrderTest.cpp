@@ -201,34 +201,11 @@ BOOL WINAPI sameUsedSpace(LPCSTR, PULARGE_INTEGER free, PULARGE_INTEGER total, P
 int exits = 0;
 void recordExit(UINT) { ++exits; }
 
-TEST_F(Planted, TheCreationScriptRunsInTheSystemsInterpreter) {
-    plantInCurrentFolder({"CMD.EXE"});
-    ScratchFolder disc;
-    disc.write("usb\\create.cmd", "@echo off\r\necho %1 %2>\"%~dp0ran.txt\"\r\n");
-    CMediaDefinition media;
-    media.SetSourceDrive('X');
-    media.creationScript = (disc / "usb\\create.cmd").c_str();
-    ScopedSystemCall<decltype(sys.GetDiskFreeSpaceExA)> space(sys.GetDiskFreeSpaceExA, sameUsedSpace);
-    ScopedSystemCall<decltype(sys.ExitProcess)> staying(sys.ExitProcess, recordExit);
-    MessageBoxRecorder boxes;
-    exits = 0;
-
-    EXPECT_TRUE(media.TransferToKey('Y', true));
-
-    EXPECT_EQ(plantedRuns(), "");
-    ASSERT_TRUE(disc.exists("usb\\ran.txt")) << "the script did not run";
-    EXPECT_EQ(disc.read("usb\\ran.txt"), "X: Y:\r\n");
-    CString succeeded;
-    succeeded.LoadString(IDS_COPY_SUCCEEDED);
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, static_cast<const char *>(succeeded));
-    EXPECT_EQ(exits, 0);
-}
-
-// The drive way's script names xcopy bare, so the interpreter looks for it in its current folder
-// before the system folder: the copy planted in the program's current folder never runs.
-TEST_F(Planted, TheDriveWaysScriptCopiesWithTheSystemsXcopy) {
-    plantInCurrentFolder({"xcopy.exe"});
+// The script names its commands bare, so the interpreter looks for them in its current folder
+// before the system folder: neither an interpreter nor an xcopy planted in the program's current
+// folder runs, while the system's xcopy puts the disc's file on the key.
+TEST_F(Planted, TheCreationScriptRunsInTheSystemsInterpreterWithTheSystemsCommands) {
+    plantInCurrentFolder({"CMD.EXE", "xcopy.exe"});
     WineUsbDisks disks;
     std::string disc = disks.folderLetter('Q');
     std::string key = disks.folderLetter('P');
@@ -236,7 +213,7 @@ TEST_F(Planted, TheDriveWaysScriptCopiesWithTheSystemsXcopy) {
     ASSERT_FALSE(key.empty());
     ASSERT_TRUE(::CreateDirectoryA((disc + "usb").c_str(), nullptr));
     std::ofstream(disc + "usb\\create.cmd", std::ios::binary)
-        << "@echo off\r\nxcopy /y %1\\disc.txt %2\\\r\n";
+        << "@echo off\r\necho %1 %2>\"%~dp0ran.txt\"\r\nxcopy /y %1\\disc.txt %2\\\r\n";
     std::ofstream(disc + "disc.txt", std::ios::binary) << "on the disc\r\n";
     CMediaDefinition media;
     media.SetSourceDrive('Q');
@@ -249,7 +226,12 @@ TEST_F(Planted, TheDriveWaysScriptCopiesWithTheSystemsXcopy) {
     EXPECT_TRUE(media.TransferToKey('P', true));
 
     EXPECT_EQ(plantedRuns(), "");
+    EXPECT_EQ(readWholeFile(disc + "usb\\ran.txt"), "Q: P:\r\n") << "the script did not run";
     EXPECT_EQ(readWholeFile(key + "disc.txt"), "on the disc\r\n") << "the system's xcopy did not copy";
+    CString succeeded;
+    succeeded.LoadString(IDS_COPY_SUCCEEDED);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, static_cast<const char *>(succeeded));
     EXPECT_EQ(exits, 0);
 }
 
@@ -296,24 +278,32 @@ TEST_F(Planted, TheReadmeOpensInTheSystemsViewer) {
     EXPECT_EQ(plantedRuns(), "");
 }
 
+// The program seems to lie in a folder with the real installer, to be run on key P:, a fresh folder.
+// This executable's own folder has none, so a search for the bare name could only find a planted one.
+struct InstallerBesideTheProgram {
+    ScratchFolder program;
+    ProgramInFolder beside{program.path()};
+    WineUsbDisks disks;
+    std::string key = disks.folderLetter('P');
+    CDeviceManager manager;
+
+    InstallerBesideTheProgram() {
+        EXPECT_FALSE(key.empty());
+        EXPECT_TRUE(::CopyFileA((programFolder() + "\\syslinux-stand-in.exe").c_str(),
+                                (program / "syslinux.exe").c_str(), FALSE));
+        manager.letter = 'P';
+    }
+};
+
 TEST_F(Planted, TheInstallerBesideTheProgramRunsAndNoneFromTheCurrentFolder) {
     plantInCurrentFolder({"syslinux.exe"});
-    // The program seems to lie in a folder with the real installer; this executable's own folder
-    // has none, so a search for the bare name could only find the planted one.
-    ScratchFolder program;
-    ASSERT_TRUE(::CopyFileA((programFolder() + "\\syslinux-stand-in.exe").c_str(),
-                            (program / "syslinux.exe").c_str(), FALSE));
-    ProgramInFolder beside(program.path());
-    WineUsbDisks disks;
-    std::string root = disks.folderLetter('P');
-    ASSERT_FALSE(root.empty());
-    CDeviceManager manager;
-    manager.letter = 'P';
+    InstallerBesideTheProgram installer;
 
-    EXPECT_TRUE(manager.RunSyslinux());
+    EXPECT_TRUE(installer.manager.RunSyslinux());
 
     EXPECT_EQ(plantedRuns(), "");
-    EXPECT_TRUE(FileExists((root + "ldlinux.sys").c_str())) << "the installer beside the program did not run";
+    EXPECT_TRUE(FileExists((installer.key + "ldlinux.sys").c_str()))
+        << "the installer beside the program did not run";
 }
 
 TEST_F(Planted, AnInstallerMissingBesideTheProgramIsNeverTakenFromTheCurrentFolder) {
@@ -349,15 +339,7 @@ BOOL WINAPI countStarts(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIB
 // and each is reported as a program that cannot be started.
 TEST_F(Planted, WhereTheSystemFolderCannotBeNamedNoChildStarts) {
     plantInCurrentFolder({"CMD.EXE", "NOTEPAD.EXE", "syslinux.exe"});
-    ScratchFolder program;
-    ASSERT_TRUE(::CopyFileA((programFolder() + "\\syslinux-stand-in.exe").c_str(),
-                            (program / "syslinux.exe").c_str(), FALSE));
-    ProgramInFolder beside(program.path());
-    WineUsbDisks disks;
-    std::string key = disks.folderLetter('P');
-    ASSERT_FALSE(key.empty());
-    CDeviceManager manager;
-    manager.letter = 'P';
+    InstallerBesideTheProgram installer;
     ScratchFolder disc;
     disc.write("usb\\create.cmd", "@echo off\r\necho ran>\"%~dp0ran.txt\"\r\n");
     disc.write("readme.txt", "Read me first.\r\n");
@@ -375,7 +357,7 @@ TEST_F(Planted, WhereTheSystemFolderCannotBeNamedNoChildStarts) {
         std::function<bool()> run;
     } children[] = {
         {"the creation script", [&] { return media.TransferToKey('P', true); }},
-        {"the installer", [&] { return manager.RunSyslinux(); }},
+        {"the installer", [&] { return installer.manager.RunSyslinux(); }},
         {"the readme viewer", [&] { return media.ShowReadme(); }},
     };
     for (const Child &child : children) {
@@ -393,7 +375,7 @@ TEST_F(Planted, WhereTheSystemFolderCannotBeNamedNoChildStarts) {
     }
     EXPECT_EQ(plantedRuns(), "");
     EXPECT_FALSE(disc.exists("usb\\ran.txt"));
-    EXPECT_FALSE(FileExists((key + "ldlinux.sys").c_str()));
+    EXPECT_FALSE(FileExists((installer.key + "ldlinux.sys").c_str()));
 }
 
 TEST_F(Planted, TheScriptsProcessTreeIsEndedByTheSystemsTaskkill) {
