@@ -20,7 +20,7 @@ BOOL RestrictDllSearchToSystem() {
 
 CString SystemFolder() {
     char folder[MAX_PATH];
-    UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+    UINT length = sys.GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return CString();
     return CString(folder, static_cast<int>(length));

@@ -11,16 +11,21 @@ bool CDeviceManager::RunSyslinux() {
     CString command;
     command.Format(kSyslinuxCommand, letter);
     // The installer comes with the program: only the copy beside it may run, never one of the same
-    // name in the current folder.
+    // name in the current folder. Where the program's folder is not known there is no such copy.
     char folder[MAX_PATH];
-    GetModuleDirectory(folder, sizeof folder);
+    if (!GetModuleDirectory(folder, sizeof folder)) {
+        ShowStartFailure(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
     return RunChildProcess(CString(folder) + "\\" + kSyslinuxProgram, command, kSyslinuxJob, CREATE_NO_WINDOW,
                            nullptr, nullptr);
 }
 
 bool CDeviceManager::CopyMultibootFiles() {
+    // Without the program's folder the names would resolve against the current drive's root.
     char folder[MAX_PATH];
-    GetModuleDirectory(folder, sizeof folder);
+    if (!GetModuleDirectory(folder, sizeof folder))
+        return false;
     CString target;
     target.Format("%c:", letter);
     for (const char *name : kMultibootFiles) {

@@ -2,6 +2,7 @@
 #include "keybuilder/ChildProcess.h"
 
 #include "framework/CString.h"
+#include "framework/Startup.h"
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
 
@@ -57,6 +58,14 @@ void ShowStartFailure(DWORD error) {
 bool RunChildProcess(const char *applicationName, const char *commandLine, const char *jobName,
                      DWORD creationFlags, const std::function<void(const PROCESS_INFORMATION &)> &afterStart,
                      const std::function<void()> &afterEnd) {
+    // The interpreter looks for a script's commands in its current folder first; the program's own
+    // is wherever it was started from or the last image was browsed in.
+    CString folder = SystemFolder();
+    if (folder.IsEmpty()) {
+        ShowStartFailure(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+
     JobFunctions jobs;
     HANDLE job = jobs.createJobObject ? jobs.createJobObject(nullptr, jobName) : nullptr;
 
@@ -70,7 +79,7 @@ bool RunChildProcess(const char *applicationName, const char *commandLine, const
     // CreateProcessA may write into the command line.
     std::string writable(commandLine);
     if (!sys.CreateProcessA(applicationName, &writable[0], nullptr, nullptr, FALSE, creationFlags, nullptr,
-                            nullptr, &startup, &process)) {
+                            folder, &startup, &process)) {
         ShowStartFailure(GetLastError());
         return false;
     }

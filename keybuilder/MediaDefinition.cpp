@@ -239,8 +239,10 @@ bool CMediaDefinition::ParseDefinitionFile(const char *path) {
 CString OverrideFilePath(const char *productId) {
     if (std::strpbrk(productId, "\\/:"))
         return CString();
+    // Without the program's folder there is no override folder to look in.
     char directory[kPathBuffer];
-    GetModuleDirectory(directory, sizeof directory);
+    if (!GetModuleDirectory(directory, sizeof directory))
+        return CString();
     return CString(directory) + kOverrideFolder + productId + ".xml";
 }
 
@@ -267,10 +269,17 @@ bool CMediaDefinition::ShowReadme() {
     else
         command.Format(kReadmeCommand, static_cast<const char *>(readmeFile));
 
+    // The viewer starts in the system folder, not in the one the program was started from or the last
+    // image was browsed in.
+    CString folder = SystemFolder();
+    if (folder.IsEmpty()) {
+        ShowStartFailure(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
     // CreateProcessA may write into the command line: hand it a block of its own.
     std::string buffer(command.GetString(), command.GetLength());
     CString viewer = SystemFolderPath(kReadmeViewer);
-    if (!sys.CreateProcessA(viewer, &buffer[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!sys.CreateProcessA(viewer, &buffer[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                             &process)) {
         ShowStartFailure(GetLastError());
         return false;

@@ -18,7 +18,7 @@ constexpr const char *kOverrideFolder = "\\override\\";
 
 // The override file for a product id: the override folder beside the executable, the id, ".xml".
 // Empty when the id holds a separator or a drive colon, since it could then name a file outside the
-// override folder.
+// override folder, and when the program's own folder is not known.
 CString OverrideFilePath(const char *productId);
 
 // The creation script's job and command lines: the script, the disc's letter, the key's letter and,

@@ -34,14 +34,19 @@ void GetSystemLanguageCode(char *out) {
 
 bool GetModuleDirectory(char *out, unsigned int size) {
     char path[MAX_PATH + 1] = {};
-    sys.GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (char *slash = std::strrchr(path, '\\'))
+    // A failed call gives no folder, and a filled buffer holds only the start of the path, whose last
+    // backslash would name an ancestor: either way the program's folder is not known.
+    DWORD length = sys.GetModuleFileNameA(nullptr, path, MAX_PATH);
+    bool whole = length > 0 && length < MAX_PATH;
+    if (!whole)
+        path[0] = '\0';
+    else if (char *slash = std::strrchr(path, '\\'))
         *slash = '\0';
     if (out && size > 0) {
         std::strncpy(out, path, size - 1);
         out[size - 1] = '\0';
     }
-    return true;
+    return whole;
 }
 
 bool FileExists(const char *path) {

@@ -6,7 +6,8 @@
 void GetSystemLanguageCode(char *out);
 
 // The executable's directory without a trailing backslash, copied into out when out is not null;
-// a buffer shorter than the directory receives as much as fits and a NUL. Always true.
+// a buffer shorter than the directory receives as much as fits and a NUL. False, with an empty text,
+// when the executable's path cannot be had whole: a caller then has no folder to look in.
 bool GetModuleDirectory(char *out, unsigned int size);
 
 // The path exists and is not a folder.

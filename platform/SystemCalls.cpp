@@ -25,6 +25,7 @@ SystemCalls realCalls() {
     calls.GetProcAddress = ::GetProcAddress;
     calls.CreateProcessA = ::CreateProcessA;
     calls.GetModuleFileNameA = ::GetModuleFileNameA;
+    calls.GetSystemDirectoryA = ::GetSystemDirectoryA;
     calls.GetVolumePathNameA = ::GetVolumePathNameA;
     calls.GetVolumeNameForVolumeMountPointA = ::GetVolumeNameForVolumeMountPointA;
     calls.WideCharToMultiByte = ::WideCharToMultiByte;

@@ -15,6 +15,7 @@ struct SystemCalls {
     decltype(&::GetProcAddress) GetProcAddress;
     decltype(&::CreateProcessA) CreateProcessA;
     decltype(&::GetModuleFileNameA) GetModuleFileNameA;
+    decltype(&::GetSystemDirectoryA) GetSystemDirectoryA;
     decltype(&::GetVolumePathNameA) GetVolumePathNameA;
     decltype(&::GetVolumeNameForVolumeMountPointA) GetVolumeNameForVolumeMountPointA;
     decltype(&::WideCharToMultiByte) WideCharToMultiByte;

@@ -61,9 +61,12 @@ BOOL CEula::OnInitDialog() {
     m_disagreeButton.SetCheck(BST_CHECKED);
 
     char path[MAX_PATH + 16] = {};
-    GetModuleDirectory(path, MAX_PATH);
-    CString licence = CString(path) + (IsJapaneseSystemLocale() ? kEulaJapanese : kEulaEnglish);
-    if (!FileExists(licence)) {
+    const char *name = IsJapaneseSystemLocale() ? kEulaJapanese : kEulaEnglish;
+    // Where the program's folder is not known the licence cannot be found: the message names the
+    // file alone, and nothing is looked for in the root of the current drive.
+    bool known = GetModuleDirectory(path, MAX_PATH);
+    CString licence = known ? CString(path) + name : CString(name + 1);
+    if (!known || !FileExists(licence)) {
         closeWizard(IDS_EULA_MISSING, licence);
         return FALSE;
     }

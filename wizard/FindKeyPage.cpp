@@ -7,6 +7,7 @@
 #include "framework/DataExchange.h"
 #include "framework/FileDialog.h"
 #include "framework/MessageBox.h"
+#include "keybuilder/PathFunctions.h"
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
 #include "wizard/DefinitionText.h"
@@ -304,6 +305,20 @@ LRESULT CFindKey::OnWizardNext() {
         if (liesOnKey(imagePath, letter)) {
             CString message;
             message.Format(IDS_IMAGE_ON_KEY, static_cast<const char *>(imagePath), letter);
+            return refuse(message);
+        }
+    }
+
+    // The program's own folder on the key would go with the format, and with it the installer and the
+    // boot files the build copies after it. An unknown folder is left to the steps that need it.
+    char programFolder[MAX_PATH + 1];
+    if (m_pSheet->m_nTask != kAddDiscToKey && GetModuleDirectory(programFolder, MAX_PATH)) {
+        char letter = key.GetDriveLetter();
+        // With its backslash a folder that is a drive's root ("P:") names the root, not the current
+        // folder of that drive.
+        if (liesOnKey(CString(programFolder) + "\\", letter)) {
+            CString message;
+            message.Format(IDS_PROGRAM_ON_KEY, letter);
             return refuse(message);
         }
     }

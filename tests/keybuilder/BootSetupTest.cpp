@@ -6,6 +6,7 @@
 #include "platform/SystemCalls.h"
 #include "support/FileBytes.h"
 #include "support/win32/MessageBoxRecorder.h"
+#include "support/win32/ProgramFolder.h"
 #include "support/win32/WineUsbDisks.h"
 
 #include <gtest/gtest.h>
@@ -61,12 +62,14 @@ class BootSetupTest : public ::testing::Test {
 };
 
 DWORD installerFlags;
+std::string installerFolder;
 
 BOOL WINAPI recordingCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
                                    LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags,
                                    LPVOID environment, LPCSTR folder, LPSTARTUPINFOA startup,
                                    LPPROCESS_INFORMATION info) {
     installerFlags = flags;
+    installerFolder = folder ? folder : "(none)";
     return ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment, folder,
                             startup, info);
 }
@@ -79,6 +82,9 @@ TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
     SetEnvironmentVariableA(kSyslinuxJobVariable, nullptr);
     EXPECT_EQ(readWholeFile(root + "ldlinux.sys"), "syslinux.exe -fma P:\nin KXUSB-Syslinux-Job");
     EXPECT_NE(installerFlags & CREATE_NO_WINDOW, 0u) << "the installer opens no console window";
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(lstrcmpiA(installerFolder.c_str(), system), 0) << installerFolder << " is current";
 }
 
 TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
@@ -92,6 +98,39 @@ TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].caption, "Error");
     EXPECT_FALSE(exists(root + "ldlinux.sys"));
+}
+
+// Without the program's folder a bare name would lead to the current drive's root, and a cut path
+// to an ancestor folder: an installer and boot files planted in both are never taken.
+TEST_F(BootSetupTest, WithoutTheProgramsFolderNoInstallerRunsAndNoBootFileIsCopied) {
+    std::string elsewhere = disks.folderLetter('Q');
+    ASSERT_FALSE(elsewhere.empty());
+    ASSERT_TRUE(
+        CopyFileA((programFolder() + "\\syslinux.exe").c_str(), (elsewhere + "syslinux.exe").c_str(), FALSE));
+    for (const char *name : kMultibootFiles)
+        writeFile(elsewhere + name, std::string("planted ") + name);
+    CurrentFolder current(elsewhere);
+    ASSERT_TRUE(current.made());
+
+    for (ProgramPathLoss how : {ProgramPathLoss::CallFails, ProgramPathLoss::BufferFilled}) {
+        SCOPED_TRACE(how == ProgramPathLoss::CallFails ? "call fails" : "buffer filled");
+        ProgramPathLost lost(how, elsewhere.substr(0, 2));
+        MessageBoxRecorder boxes;
+        EXPECT_FALSE(manager.RunSyslinux());
+        EXPECT_FALSE(exists(root + "ldlinux.sys"));
+        EXPECT_FALSE(manager.CopyMultibootFiles());
+        for (const char *name : kMultibootFiles)
+            EXPECT_FALSE(exists(root + name)) << name;
+        // The installer's start failure, and nothing for the boot files.
+        std::vector<std::string> shown;
+        for (const auto &box : boxes.boxes())
+            shown.push_back(box.caption + ": " + box.text);
+        EXPECT_EQ(shown, std::vector<std::string>{"Error: " + SystemErrorText(ERROR_FILE_NOT_FOUND)});
+
+        DeleteFileA((root + "ldlinux.sys").c_str());
+        for (const char *name : kMultibootFiles)
+            DeleteFileA((root + name).c_str());
+    }
 }
 
 TEST_F(BootSetupTest, CopiesTheSixBootFilesOverWhatIsOnTheKey) {

@@ -6,10 +6,12 @@
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
 #include "support/win32/ProgramFolder.h"
+#include "support/win32/WineUsbDisks.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -266,6 +268,29 @@ TEST(CMediaDefinition, AProductIdThatLeavesTheOverrideFolderFindsNoOverride) {
         EXPECT_STREQ(id, t.media.productId) << id;
     }
     EXPECT_STREQ("", OverrideFilePath("C:outside"));
+}
+
+// Without the program's folder the override's path would lead to the current drive's root, or to
+// the ancestor folder a cut path ends in: an override planted there is never read.
+TEST(CMediaDefinition, WithoutTheProgramsFolderNoOverrideIsRead) {
+    WineUsbDisks disks;
+    std::string elsewhere = disks.folderLetter('Q');
+    ASSERT_FALSE(elsewhere.empty());
+    ASSERT_TRUE(CreateDirectoryA((elsewhere + "override").c_str(), nullptr));
+    std::ofstream(elsewhere + "override\\KXTOOL.xml", std::ios::binary)
+        << definition("<version>3.0</version>");
+    CurrentFolder current(elsewhere);
+    ASSERT_TRUE(current.made());
+
+    for (ProgramPathLoss how : {ProgramPathLoss::CallFails, ProgramPathLoss::BufferFilled}) {
+        SCOPED_TRACE(how == ProgramPathLoss::CallFails ? "call fails" : "buffer filled");
+        WithOverrides t;
+        t.disc(definition(kFullBody));
+        ProgramPathLost lost(how, elsewhere.substr(0, 2));
+        EXPECT_STREQ("", OverrideFilePath("KXTOOL")) << "the script tree's override is looked for here too";
+        EXPECT_TRUE(t.media.Load());
+        EXPECT_STREQ("2.0", t.media.version);
+    }
 }
 
 // Run once in the default locale and once each under LC_ALL=ja_JP.UTF-8 and fr_FR.UTF-8.

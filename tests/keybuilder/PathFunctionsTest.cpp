@@ -1,7 +1,8 @@
 // Tests of the path and language functions.
 #include "keybuilder/PathFunctions.h"
-#include "support/ScratchFolder.h"
 #include "support/RunLocale.h"
+#include "support/ScratchFolder.h"
+#include "support/win32/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,26 @@ TEST(PathFunctions, ModuleDirectoryIntoASmallBufferIsCutAndTerminated) {
     EXPECT_EQ('#', small[5]);
     EXPECT_TRUE(GetModuleDirectory(small, 1));
     EXPECT_EQ('\0', small[0]);
+}
+
+// A failed call would leave no folder, so that a name joined to it lands in the current drive's root;
+// a filled buffer would leave an ancestor folder. Either way the folder is not known.
+TEST(PathFunctions, ModuleDirectoryIsEmptyAndFalseWhenTheExecutablesPathIsNotWhole) {
+    for (ProgramPathLoss how : {ProgramPathLoss::CallFails, ProgramPathLoss::BufferFilled}) {
+        SCOPED_TRACE(how == ProgramPathLoss::CallFails ? "call fails" : "buffer filled");
+        ProgramPathLost lost(how, "C:\\Tools");
+        char directory[MAX_PATH];
+        std::memset(directory, '#', sizeof directory);
+        EXPECT_FALSE(GetModuleDirectory(directory, sizeof directory));
+        EXPECT_STREQ("", directory);
+        EXPECT_FALSE(GetModuleDirectory(nullptr, 0));
+    }
+    // The longest path that still fits the buffer with its NUL is whole.
+    std::string folder = "C:\\" + std::string(MAX_PATH - 1 - 3 - std::strlen("\\orvella.exe"), 'y');
+    ProgramInFolder longest(folder);
+    char directory[MAX_PATH] = {};
+    EXPECT_TRUE(GetModuleDirectory(directory, sizeof directory));
+    EXPECT_EQ(folder, directory);
 }
 
 TEST(PathFunctions, FileAndFolderTests) {

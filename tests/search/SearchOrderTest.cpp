@@ -10,6 +10,7 @@
 #include "resources/StringIds.h"
 #include "search/Folders.h"
 #include "search/Planted.h"
+#include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/MessageBoxRecorder.h"
 #include "support/win32/ProgramFolder.h"
@@ -18,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -186,23 +189,33 @@ BOOL WINAPI sameUsedSpace(LPCSTR, PULARGE_INTEGER free, PULARGE_INTEGER total, P
 int exits = 0;
 void recordExit(UINT) { ++exits; }
 
-TEST_F(Planted, TheCreationScriptRunsInTheSystemsInterpreter) {
-    plantInCurrentFolder({"CMD.EXE"});
-    ScratchFolder disc;
-    disc.write("usb\\create.cmd", "@echo off\r\necho %1 %2>\"%~dp0ran.txt\"\r\n");
+// The script names its commands bare, so the interpreter looks for them in its current folder
+// before the system folder: neither an interpreter nor an xcopy planted in the program's current
+// folder runs, while the system's xcopy puts the disc's file on the key.
+TEST_F(Planted, TheCreationScriptRunsInTheSystemsInterpreterWithTheSystemsCommands) {
+    plantInCurrentFolder({"CMD.EXE", "xcopy.exe"});
+    WineUsbDisks disks;
+    std::string disc = disks.folderLetter('Q');
+    std::string key = disks.folderLetter('P');
+    ASSERT_FALSE(disc.empty());
+    ASSERT_FALSE(key.empty());
+    ASSERT_TRUE(::CreateDirectoryA((disc + "usb").c_str(), nullptr));
+    std::ofstream(disc + "usb\\create.cmd", std::ios::binary)
+        << "@echo off\r\necho %1 %2>\"%~dp0ran.txt\"\r\nxcopy /y %1\\disc.txt %2\\\r\n";
+    std::ofstream(disc + "disc.txt", std::ios::binary) << "on the disc\r\n";
     CMediaDefinition media;
-    media.SetSourceDrive('X');
-    media.creationScript = (disc / "usb\\create.cmd").c_str();
+    media.SetSourceDrive('Q');
+    media.creationScript = (disc + "usb\\create.cmd").c_str();
     ScopedSystemCall<decltype(sys.GetDiskFreeSpaceExA)> space(sys.GetDiskFreeSpaceExA, sameUsedSpace);
     ScopedSystemCall<decltype(sys.ExitProcess)> staying(sys.ExitProcess, recordExit);
     MessageBoxRecorder boxes;
     exits = 0;
 
-    EXPECT_TRUE(media.TransferToKey('Y', true));
+    EXPECT_TRUE(media.TransferToKey('P', true));
 
     EXPECT_EQ(plantedRuns(), "");
-    ASSERT_TRUE(disc.exists("usb\\ran.txt")) << "the script did not run";
-    EXPECT_EQ(disc.read("usb\\ran.txt"), "X: Y:\r\n");
+    EXPECT_EQ(readWholeFile(disc + "usb\\ran.txt"), "Q: P:\r\n") << "the script did not run";
+    EXPECT_EQ(readWholeFile(key + "disc.txt"), "on the disc\r\n") << "the system's xcopy did not copy";
     CString succeeded;
     succeeded.LoadString(IDS_COPY_SUCCEEDED);
     ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -210,11 +223,14 @@ TEST_F(Planted, TheCreationScriptRunsInTheSystemsInterpreter) {
     EXPECT_EQ(exits, 0);
 }
 
-// The viewer the program started, kept open so the test can see which program it is.
+// The viewer the program started, kept open so the test can see which program it is, and the
+// folder it was started in.
 HANDLE startedViewer = nullptr;
+std::string viewerFolder;
 BOOL WINAPI keepViewer(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
                        LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
                        LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION information) {
+    viewerFolder = folder ? folder : "(none)";
     BOOL started = ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment,
                                     folder, startup, information);
     if (started)
@@ -240,6 +256,8 @@ TEST_F(Planted, TheReadmeOpensInTheSystemsViewer) {
     ASSERT_TRUE(::QueryFullProcessImageNameA(startedViewer, 0, image, &size));
     bool systems = sameFolder(folderOf(image), systemFolder());
     EXPECT_TRUE(systems) << image;
+    EXPECT_TRUE(sameFolder(viewerFolder, systemFolder()))
+        << viewerFolder << " is the viewer's current folder";
     // The system's viewer stays open until it is ended; a planted one has written its line by its end.
     if (systems || ::WaitForSingleObject(startedViewer, 10000) != WAIT_OBJECT_0)
         ::TerminateProcess(startedViewer, 0);
@@ -248,24 +266,32 @@ TEST_F(Planted, TheReadmeOpensInTheSystemsViewer) {
     EXPECT_EQ(plantedRuns(), "");
 }
 
+// The program seems to lie in a folder with the real installer, to be run on key P:, a fresh folder.
+// This executable's own folder has none, so a search for the bare name could only find a planted one.
+struct InstallerBesideTheProgram {
+    ScratchFolder program;
+    ProgramInFolder beside{program.path()};
+    WineUsbDisks disks;
+    std::string key = disks.folderLetter('P');
+    CDeviceManager manager;
+
+    InstallerBesideTheProgram() {
+        EXPECT_FALSE(key.empty());
+        EXPECT_TRUE(::CopyFileA((programFolder() + "\\syslinux-stand-in.exe").c_str(),
+                                (program / "syslinux.exe").c_str(), FALSE));
+        manager.letter = 'P';
+    }
+};
+
 TEST_F(Planted, TheInstallerBesideTheProgramRunsAndNoneFromTheCurrentFolder) {
     plantInCurrentFolder({"syslinux.exe"});
-    // The program seems to lie in a folder with the real installer; this executable's own folder
-    // has none, so a search for the bare name could only find the planted one.
-    ScratchFolder program;
-    ASSERT_TRUE(::CopyFileA((programFolder() + "\\syslinux-stand-in.exe").c_str(),
-                            (program / "syslinux.exe").c_str(), FALSE));
-    ProgramInFolder beside(program.path());
-    WineUsbDisks disks;
-    std::string root = disks.folderLetter('P');
-    ASSERT_FALSE(root.empty());
-    CDeviceManager manager;
-    manager.letter = 'P';
+    InstallerBesideTheProgram installer;
 
-    EXPECT_TRUE(manager.RunSyslinux());
+    EXPECT_TRUE(installer.manager.RunSyslinux());
 
     EXPECT_EQ(plantedRuns(), "");
-    EXPECT_TRUE(FileExists((root + "ldlinux.sys").c_str())) << "the installer beside the program did not run";
+    EXPECT_TRUE(FileExists((installer.key + "ldlinux.sys").c_str()))
+        << "the installer beside the program did not run";
 }
 
 TEST_F(Planted, AnInstallerMissingBesideTheProgramIsNeverTakenFromTheCurrentFolder) {
@@ -281,6 +307,63 @@ TEST_F(Planted, AnInstallerMissingBesideTheProgramIsNeverTakenFromTheCurrentFold
     EXPECT_EQ(plantedRuns(), "");
     ASSERT_EQ(boxes.boxes().size(), 1u) << "the start failure";
     EXPECT_EQ(boxes.boxes()[0].caption, "Error");
+}
+
+UINT WINAPI noSystemFolder(LPSTR, UINT) {
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
+int starts = 0;
+BOOL WINAPI countStarts(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES process,
+                        LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment,
+                        LPCSTR folder, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION information) {
+    ++starts;
+    return ::CreateProcessA(application, commandLine, process, thread, inherit, flags, environment, folder,
+                            startup, information);
+}
+
+// With no system folder to start in, a child would inherit the program's current folder: none starts,
+// and each is reported as a program that cannot be started.
+TEST_F(Planted, WhereTheSystemFolderCannotBeNamedNoChildStarts) {
+    plantInCurrentFolder({"CMD.EXE", "NOTEPAD.EXE", "syslinux.exe"});
+    InstallerBesideTheProgram installer;
+    ScratchFolder disc;
+    disc.write("usb\\create.cmd", "@echo off\r\necho ran>\"%~dp0ran.txt\"\r\n");
+    disc.write("readme.txt", "Read me first.\r\n");
+    CMediaDefinition media;
+    media.SetSourceDrive('X');
+    media.creationScript = (disc / "usb\\create.cmd").c_str();
+    media.readmeFile = (disc / "readme.txt").c_str();
+    ScopedSystemCall<decltype(sys.GetDiskFreeSpaceExA)> space(sys.GetDiskFreeSpaceExA, sameUsedSpace);
+    ScopedSystemCall<decltype(sys.ExitProcess)> staying(sys.ExitProcess, recordExit);
+    ScopedSystemCall<decltype(sys.GetSystemDirectoryA)> unnamed(sys.GetSystemDirectoryA, noSystemFolder);
+    ScopedSystemCall<decltype(sys.CreateProcessA)> counted(sys.CreateProcessA, countStarts);
+
+    struct Child {
+        const char *what;
+        std::function<bool()> run;
+    } children[] = {
+        {"the creation script", [&] { return media.TransferToKey('P', true); }},
+        {"the installer", [&] { return installer.manager.RunSyslinux(); }},
+        {"the readme viewer", [&] { return media.ShowReadme(); }},
+    };
+    for (const Child &child : children) {
+        SCOPED_TRACE(child.what);
+        MessageBoxRecorder boxes;
+        starts = 0;
+        EXPECT_FALSE(child.run());
+        EXPECT_EQ(starts, 0) << "a child was started";
+        std::vector<std::string> shown;
+        for (const auto &box : boxes.boxes()) {
+            shown.push_back(box.caption + ": " + box.text);
+            EXPECT_EQ(box.type, UINT(MB_ICONINFORMATION));
+        }
+        EXPECT_EQ(shown, std::vector<std::string>{"Error: " + SystemErrorText(ERROR_PATH_NOT_FOUND)});
+    }
+    EXPECT_EQ(plantedRuns(), "");
+    EXPECT_FALSE(disc.exists("usb\\ran.txt"));
+    EXPECT_FALSE(FileExists((installer.key + "ldlinux.sys").c_str()));
 }
 
 TEST_F(Planted, TheScriptsProcessTreeIsEndedByTheSystemsTaskkill) {

@@ -107,32 +107,50 @@ TEST_F(PageFixture, WelcomeShowsNextAloneAndEachNextScansForKeys) {
 
 void recordExit(UINT) { ADD_FAILURE() << "the process would have ended"; }
 
+enum class Licence { Missing, Locked, ProgramPathFails, ProgramPathCut };
+
 struct MissingLicenceCase {
     const char *what;
-    bool present;
-    bool locked;
+    Licence licence;
 };
 
 const MissingLicenceCase missingLicenceCases[] = {
-    {"no file", false, false},
+    {"no file", Licence::Missing},
     // Present but not readable: as good as missing, and no exception may leave the page.
-    {"file locked by another program", true, true},
+    {"file locked by another program", Licence::Locked},
+    // The program's folder is not known: a licence in the current drive's root, where a name without
+    // the folder leads, or in the folder a cut path ends in, is not the program's.
+    {"the program's path cannot be had", Licence::ProgramPathFails},
+    {"the program's path fills the buffer", Licence::ProgramPathCut},
 };
 
 TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
+    const char *name = IsJapaneseSystemLocale() ? "eula.ja" : "eula.en";
     for (const MissingLicenceCase &c : missingLicenceCases) {
         SCOPED_TRACE(c.what);
         ScratchFolder folder;
-        std::string licence = folder.path() + (IsJapaneseSystemLocale() ? "\\eula.ja" : "\\eula.en");
+        bool pathLost = c.licence == Licence::ProgramPathFails || c.licence == Licence::ProgramPathCut;
+        std::string licence = pathLost ? std::string(name) : folder.path() + "\\" + name;
         HANDLE lock = INVALID_HANDLE_VALUE;
-        if (c.present) {
-            folder.write(licence.substr(folder.path().size() + 1), "licence text\r\n");
+        if (c.licence == Licence::Locked) {
+            folder.write(name, "licence text\r\n");
             lock = ::CreateFileA(licence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        }
+        if (pathLost) {
+            ASSERT_TRUE(::CopyFileA((testFolder() + name).c_str(), (keyRoot + name).c_str(), FALSE));
         }
         {
             // The licence is looked for beside the executable, here the scratch folder.
             ProgramInFolder program(folder.path());
+            std::unique_ptr<ProgramPathLost> lost;
+            if (pathLost)
+                lost = std::make_unique<ProgramPathLost>(c.licence == Licence::ProgramPathFails
+                                                             ? ProgramPathLoss::CallFails
+                                                             : ProgramPathLoss::BufferFilled,
+                                                         keyRoot.substr(0, 2));
+            CurrentFolder current(keyRoot);
+            ASSERT_TRUE(current.made());
             ScopedSystemCall<decltype(sys.ExitProcess)> exits(sys.ExitProcess, recordExit);
             press(PSBTN_NEXT);
             PumpUntil([&] { return sheet->m_hWnd == nullptr; }, 3000);

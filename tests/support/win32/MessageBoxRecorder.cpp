@@ -22,3 +22,14 @@ int WINAPI MessageBoxRecorder::answerBox(HWND owner, LPCSTR text, LPCSTR caption
     current->m_boxes.push_back(Box{owner, text ? text : "", caption ? caption : "", type});
     return current->m_answer;
 }
+
+std::string SystemErrorText(DWORD error) {
+    char *text = nullptr;
+    ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string result = text ? text : "";
+    if (text)
+        ::LocalFree(text);
+    return result;
+}

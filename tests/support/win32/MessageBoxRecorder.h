@@ -30,3 +30,6 @@ class MessageBoxRecorder {
     std::vector<Box> m_boxes;
     ScopedSystemCall<decltype(SystemCalls::MessageBoxA)> m_replacement;
 };
+
+// The system's text for an error code, as a box that reports a program that cannot be started shows it.
+std::string SystemErrorText(DWORD error);
