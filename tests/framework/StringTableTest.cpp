@@ -37,6 +37,9 @@ const UINT ids[] = {
     IDS_PROGRAM_ON_KEY,
     IDS_IMAGE_NAME_UNWRITABLE,
     IDS_IMAGE_FILE_TOO_LARGE,
+    IDS_BOOT_FILE_MISSING,
+    IDS_BOOT_SETUP_FAILED,
+    IDS_MENU_ENTRY_FAILED,
     IDS_FORMATTING,
     IDS_MAKING_BOOTABLE,
     IDS_ERROR_CAPTION,
@@ -147,6 +150,14 @@ TEST(StringTables, EnglishTextsWordForWord) {
          "The ISO file contains file or folder names that cannot be written to a USB key."},
         {IDS_IMAGE_FILE_TOO_LARGE,
          "The ISO file contains a file of 4 GB or more, which cannot be stored on a FAT32 USB key."},
+        {IDS_BOOT_FILE_MISSING,
+         "The file %s was not found in the program's folder (%s).  The USB key was not changed.  Please "
+         "place the file there, as README.txt says, and press Next again."},
+        {IDS_BOOT_SETUP_FAILED, "An error occurred while trying to make the USB key bootable.  The USB key "
+                                "cannot be used.  Exiting the application."},
+        {IDS_MENU_ENTRY_FAILED,
+         "The CD/DVD could not be added to the boot menu of the USB key (syslinux.cfg).  "
+         "Nothing of the CD/DVD was copied.  Exiting the application."},
         {IDS_FORMATTING, "Formatting USB Key..."},
         {IDS_MAKING_BOOTABLE, "Make USB Key Bootable..."},
         {IDS_ERROR_CAPTION, "Error"},

@@ -24,14 +24,18 @@ const std::vector<JapaneseWords> &JapaneseMessageWords() {
         {IDS_IMAGE_NOT_SUPPORTED, {"実際の CD/DVD メディア"}},              // physical CD/DVD media
         {IDS_IMAGE_DAMAGED, {"破損"}},                                      // damaged
         {IDS_IMAGE_ON_KEY, {"フォーマットされます", "移動"}},               // will be formatted; move it
-        {IDS_PROGRAM_ON_KEY, {"プログラムのフォルダー", "別のドライブ"}},   // the program's folder; another drive
-        {IDS_IMAGE_NAME_UNWRITABLE, {"書き込めない", "フォルダー名"}},      // cannot be written; folder names
-        {IDS_IMAGE_FILE_TOO_LARGE, {"4 GB 以上", "FAT32"}},                 // 4 GB or more; FAT32
-        {IDS_FORMATTING, {"フォーマットしています"}},                       // formatting
-        {IDS_MAKING_BOOTABLE, {"起動可能"}},                                // bootable
-        {IDS_CONFIRM_CLOSE, {"まだ実行中", "よろしいですか"}},              // still in progress; sure?
-        {IDS_COPY_INTERRUPTED, {"予期しない中断"}},                         // unexpected interruption
-        {IDS_COPY_SUCCEEDED, {"正常に完了"}},                               // completed successfully
+        {IDS_PROGRAM_ON_KEY,
+         {"プログラムのフォルダー", "別のドライブ"}},                  // the program's folder; another drive
+        {IDS_IMAGE_NAME_UNWRITABLE, {"書き込めない", "フォルダー名"}}, // cannot be written; folder names
+        {IDS_IMAGE_FILE_TOO_LARGE, {"4 GB 以上", "FAT32"}},            // 4 GB or more; FAT32
+        {IDS_BOOT_FILE_MISSING, {"見つかりませんでした", "変更されていません"}}, // not found; not changed
+        {IDS_BOOT_SETUP_FAILED, {"起動可能にする", "使用できません"}},     // making bootable; cannot be used
+        {IDS_MENU_ENTRY_FAILED, {"起動メニュー", "追加できませんでした"}}, // boot menu; could not be added
+        {IDS_FORMATTING, {"フォーマットしています"}},                      // formatting
+        {IDS_MAKING_BOOTABLE, {"起動可能にしています"}},                   // making bootable
+        {IDS_CONFIRM_CLOSE, {"まだ実行中", "よろしいですか"}},             // still in progress; sure?
+        {IDS_COPY_INTERRUPTED, {"予期しない中断"}},                        // unexpected interruption
+        {IDS_COPY_SUCCEEDED, {"正常に完了"}},                              // completed successfully
     };
     return table;
 }
