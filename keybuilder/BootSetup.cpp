@@ -17,8 +17,29 @@ bool CDeviceManager::RunSyslinux() {
         ShowStartFailure(ERROR_FILE_NOT_FOUND);
         return false;
     }
-    return RunChildProcess(CString(folder) + "\\" + kSyslinuxProgram, command, kSyslinuxJob, CREATE_NO_WINDOW,
-                           nullptr, nullptr);
+    // An installer that ran but failed leaves a key that cannot boot: its exit code decides, read
+    // before the process handle is closed.
+    HANDLE installer = nullptr;
+    bool succeeded = false;
+    bool ended = RunChildProcess(
+        CString(folder) + "\\" + kSyslinuxProgram, command, kSyslinuxJob, CREATE_NO_WINDOW,
+        [&installer](const PROCESS_INFORMATION &process) { installer = process.hProcess; },
+        [&installer, &succeeded] {
+            DWORD exitCode = 0;
+            succeeded = GetExitCodeProcess(installer, &exitCode) && exitCode == 0;
+        });
+    return ended && succeeded;
+}
+
+const char *MissingBootFile(const char *programFolder, bool multiboot) {
+    CString folder(programFolder);
+    if (!FileExists(folder + "\\" + kSyslinuxProgram))
+        return kSyslinuxProgram;
+    if (multiboot)
+        for (const char *name : kMultibootFiles)
+            if (!FileExists(folder + "\\" + name))
+                return name;
+    return nullptr;
 }
 
 bool CDeviceManager::CopyMultibootFiles() {

@@ -97,6 +97,10 @@ class CDeviceManager {
     Common::u8 floppyB;
 };
 
+// The first of the files the build takes from the program's folder that is not there: the boot
+// loader's installer and, for a multiboot disc, the boot file set in its order; null when all are.
+const char *MissingBootFile(const char *programFolder, bool multiboot);
+
 // The format callback has no context argument; it reaches the one device manager through the
 // application's main window, which defines this.
 CDeviceManager &MainWindowDeviceManager();

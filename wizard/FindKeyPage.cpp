@@ -321,6 +321,13 @@ LRESULT CFindKey::OnWizardNext() {
             message.Format(IDS_PROGRAM_ON_KEY, letter);
             return refuse(message);
         }
+        // The boot loader is the user's to place beside the program: a build without it would wipe
+        // the key and still leave it unable to boot.
+        if (const char *missing = MissingBootFile(programFolder, media.multibootSupport)) {
+            CString message;
+            message.Format(IDS_BOOT_FILE_MISSING, missing, programFolder);
+            return refuse(message);
+        }
     }
 
     if (m_pSheet->m_nTask == kAddDiscToKey) {

@@ -16,6 +16,17 @@
 
 #include <memory>
 
+namespace {
+
+// A step of the build failed and the key cannot be used: say so and end, from whichever thread
+// found it. Only a test's stand-in for the end returns.
+void abandonBuild(UINT message) {
+    AfxMessageBox(message, MB_ICONERROR);
+    sys.ExitProcess(static_cast<UINT>(-1));
+}
+
+} // namespace
+
 void CFormat::DoDataExchange(CDataExchange *pDX) {
     CInteriorPropertyPage::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_STATUS_LINE, m_statusLine);
@@ -87,17 +98,26 @@ LRESULT CFormat::OnWizardNext() {
             key.Refresh();
             key.Close();
             setStatus(IDS_MAKING_BOOTABLE);
-            key.RunSyslinux();
+            if (!key.RunSyslinux()) {
+                abandonBuild(IDS_BOOT_SETUP_FAILED);
+                return -1;
+            }
         }
 
         m_bCopying = true;
         sheet.EnableCancelButton(TRUE);
-        if (sheet.m_nTask == kCreateBootableKey && media.multibootSupport)
-            key.CopyMultibootFiles();
-        if (media.multibootSupport)
-            key.AddSyslinuxMenuEntry(media.multibootDirectory, media.BootMenuLabel(),
-                                     media.multibootConfigFilename, static_cast<int>(sheet.m_nTask),
-                                     media.timeoutValue);
+        if (sheet.m_nTask == kCreateBootableKey && media.multibootSupport && !key.CopyMultibootFiles()) {
+            abandonBuild(IDS_BOOT_SETUP_FAILED);
+            return -1;
+        }
+        // Before the copy: a disc the menu cannot reach must not fill the key.
+        if (media.multibootSupport &&
+            !key.AddSyslinuxMenuEntry(media.multibootDirectory, media.BootMenuLabel(),
+                                      media.multibootConfigFilename, static_cast<int>(sheet.m_nTask),
+                                      media.timeoutValue)) {
+            abandonBuild(IDS_MENU_ENTRY_FAILED);
+            return -1;
+        }
 
         setStatus(IDS_COPYING);
         m_animation.Open(IDR_COPY_ANIMATION);
@@ -147,16 +167,17 @@ UINT FormatThreadProc(LPVOID pParam) {
     auto *page = static_cast<CFormat *>(pParam);
     CMediaDefinition &media = page->m_pSheet->m_mediaDefinition;
     const char *label = media.multibootSupport ? "" : static_cast<const char *>(media.volumeLabel);
-    if (!page->m_pSheet->m_deviceManager.FormatFat32(label)) {
-        AfxMessageBox(IDS_FORMAT_FAILED, MB_ICONERROR);
-        sys.ExitProcess(static_cast<UINT>(-1));
-    }
+    if (!page->m_pSheet->m_deviceManager.FormatFat32(label))
+        abandonBuild(IDS_FORMAT_FAILED);
     return 1;
 }
 
 UINT CopyThreadProc(LPVOID pParam) {
     auto *page = static_cast<CFormat *>(pParam);
     CWizard97 &sheet = *page->m_pSheet;
-    sheet.m_mediaDefinition.TransferToKey(sheet.m_deviceManager.GetDriveLetter(), true);
+    // A copy that ended the program has said so itself; one whose interpreter never started has
+    // copied nothing.
+    if (!sheet.m_mediaDefinition.TransferToKey(sheet.m_deviceManager.GetDriveLetter(), true))
+        abandonBuild(IDS_COPY_INTERRUPTED);
     return 1;
 }

@@ -21,7 +21,7 @@ class CFormat : public CInteriorPropertyPage {
     // Once this page exists a cancel ends the process; during the copy it asks first.
     void OnCancel() override;
     BOOL OnSetActive() override;
-    // Builds the key; always goes on to the completion page.
+    // Builds the key and goes on to the completion page; a step that fails ends the program.
     LRESULT OnWizardNext() override;
 
     CStatic m_statusLine;

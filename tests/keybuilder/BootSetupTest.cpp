@@ -87,6 +87,26 @@ TEST_F(BootSetupTest, RunSyslinuxRunsTheInstallerOnTheKeyInItsJob) {
     EXPECT_EQ(lstrcmpiA(installerFolder.c_str(), system), 0) << installerFolder << " is current";
 }
 
+// The installer writes its loader even where it then fails, so only its exit code tells a bootable
+// key from one that is not.
+TEST_F(BootSetupTest, RunSyslinuxIsTrueOnlyForAnInstallerThatEndsWithZero) {
+    struct Case {
+        const char *exitCode; // what the stand-in is told to end with; null: it is not told
+        bool result;
+    } cases[] = {{nullptr, true}, {"0", true}, {"1", false}, {"255", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.exitCode ? c.exitCode : "not told");
+        DeleteFileA((root + "ldlinux.sys").c_str());
+        SetEnvironmentVariableA(kSyslinuxExitCodeVariable, c.exitCode);
+        MessageBoxRecorder boxes;
+        bool ran = manager.RunSyslinux();
+        SetEnvironmentVariableA(kSyslinuxExitCodeVariable, nullptr);
+        EXPECT_EQ(ran, c.result);
+        EXPECT_TRUE(exists(root + "ldlinux.sys")) << "the installer ran";
+        EXPECT_TRUE(boxes.boxes().empty()) << "an installer that ran is no start failure";
+    }
+}
+
 TEST_F(BootSetupTest, AnInstallerThatCannotStartIsReportedAndGivesFalse) {
     std::string installer = programFolder() + "\\syslinux.exe";
     ASSERT_TRUE(MoveFileA(installer.c_str(), (installer + ".away").c_str()));

@@ -228,32 +228,35 @@ bool blockBootFile(const std::string &command) {
     return false;
 }
 
-TEST_F(FormatPageTest, TheBuildGoesOnAfterAFailedInstallerAndAFailedBootFileCopy) {
-    reachFormatPage(kCreateBootableKey, "multi");
-    blockedBootFile = keyRoot + "vesamenu.c32";
-    log->onStart = blockBootFile;
-    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, "1");
-    buildKey();
-    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, nullptr);
+// What the build's ends record, where the end returns to the test.
+std::vector<int> buildExits;
+void recordBuildExit(UINT code) { buildExits.push_back(static_cast<int>(code)); }
 
-    std::vector<std::string> expected = {
-        std::string("status 157") + kDisabled, std::string("status 158") + kDisabled,
-        std::string("start syslinux.exe -fma P:") + kDisabled, std::string("status 117") + kCancelOnly};
-    expected.insert(expected.end(), kTransfer.begin(), kTransfer.end());
-    EXPECT_THAT(build(log->events()), ElementsAreArray(expected));
-    std::string installed = readWholeFile(keyRoot + "ldlinux.sys");
-    EXPECT_NE(installed.find("\nexit 1"), std::string::npos)
-        << "the installer reported a failure: " << installed;
-    for (const char *file : {"common.cfg", "kxmboot.cfg", "kxusb.jpg", "mainmenu.cfg"})
-        EXPECT_EQ(readWholeFile(keyRoot + file), readWholeFile(testFolder() + file)) << file;
-    EXPECT_EQ(::GetFileAttributesA(blockedBootFile.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY))
-        << "vesamenu.c32 could not be copied";
-    // The steps after the failed copy ran: the menu entry and the transfer.
-    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), readWholeFile(testFolder() + "syslinux.cfg") +
-                                                           kMultiMenuEntry +
-                                                           "\nTIMEOUT 50\nONTIMEOUT multi\n");
-    EXPECT_TRUE(exists(keyRoot + "multi\\isolinux\\isolinux.cfg"));
-    EXPECT_TRUE(takeBoxes().empty()) << "neither failure is shown";
+// Another writer holds the key's menu: the disc could not be reached from it, so none of it is
+// copied and the build ends.
+TEST_F(FormatPageTest, AMenuEntryThatCannotBeWrittenEndsTheBuildBeforeTheCopy) {
+    std::ofstream(keyRoot + "kxmboot.cfg") << "multiboot\n";
+    std::ofstream(keyRoot + "syslinux.cfg", std::ios::binary) << "# menu\n";
+    reachFormatPage(kAddDiscToKey, "multi");
+    HANDLE writer = ::CreateFileA((keyRoot + "syslinux.cfg").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    buildExits.clear();
+    {
+        ScopedSystemCall<decltype(sys.ExitProcess)> end(sys.ExitProcess, recordBuildExit);
+        press(PSBTN_NEXT);
+    }
+    ::CloseHandle(writer);
+
+    EXPECT_EQ(buildExits, std::vector<int>{-1});
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, loadedText(IDS_MENU_ENTRY_FAILED));
+    EXPECT_EQ(boxes.boxes()[0].type, UINT(MB_ICONERROR));
+    EXPECT_NE(currentId(), 108u) << "no completion page";
+    std::vector<std::string> events = log->events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "open 170"), 0) << "the copy never started";
+    EXPECT_FALSE(exists(keyRoot + "multi"));
+    EXPECT_EQ(readWholeFile(keyRoot + "syslinux.cfg"), "# menu\n");
 }
 
 // The readme is opened through the text editor; its start is only recorded.
@@ -346,6 +349,7 @@ TEST_F(FormatPageTest, CancelOnTheCompletionPageEndsWithoutOpeningTheReadme) {
 // A copy from a CD/DVD drive, held while its creation script "starts", so a cancel can come in.
 HWND cancelTarget = nullptr;
 BuildLog *cancelLog = nullptr;
+// The script then starts for real; E: holds no such script, so it ends at once.
 bool cancelDuringScriptStart(const std::string &command) {
     if (command.rfind("CMD.EXE", 0) != 0)
         return false;
@@ -356,7 +360,19 @@ bool cancelDuringScriptStart(const std::string &command) {
     ::PostMessageA(cancelTarget, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     for (int i = 0; i < 500 && plays() < 2; ++i)
         ::Sleep(10);
-    return true;
+    return false;
+}
+
+// The disc in E: holds nothing, so whatever the script did, the key holds all of it.
+decltype(sys.GetDiskFreeSpaceExA) keySpace = nullptr;
+BOOL WINAPI emptyDiscInE(LPCSTR root, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                         PULARGE_INTEGER totalFree) {
+    if (!root || root[0] != 'E')
+        return keySpace(root, available, total, totalFree);
+    for (PULARGE_INTEGER value : {available, total, totalFree})
+        if (value)
+            value->QuadPart = 0;
+    return TRUE;
 }
 
 void useDriveSource(CWizard97 &sheet, BuildLog &log) {
@@ -375,6 +391,8 @@ class CancelDuringCopyTest : public FormatPageTest {
 TEST_F(CancelDuringCopyTest, AnsweredNoRestartsTheAnimationAndTheBuildGoesOn) {
     reachFormatPage(kCreateBootableKey, "plain");
     useDriveSource(*sheet, *log);
+    keySpace = sys.GetDiskFreeSpaceExA;
+    ScopedSystemCall<decltype(sys.GetDiskFreeSpaceExA)> emptyDisc(sys.GetDiskFreeSpaceExA, emptyDiscInE);
     buildKey();
     std::vector<std::string> events = build(log->events());
     std::vector<std::string> tail(events.end() - std::min<size_t>(events.size(), 6), events.end());
@@ -383,9 +401,10 @@ TEST_F(CancelDuringCopyTest, AnsweredNoRestartsTheAnimationAndTheBuildGoesOn) {
                                   std::string("start CMD.EXE /C \"E:\\usb\\create.bat E: P:\"") + kCancelOnly,
                                   std::string("stop"), std::string("play -1 from 0 to -1"),
                                   std::string("stop"), std::string("close")}));
-    ASSERT_FALSE(boxes.boxes().empty());
+    ASSERT_EQ(boxes.boxes().size(), 2u);
     EXPECT_EQ(boxes.boxes().front().text, loadedText(IDS_CONFIRM_CLOSE));
     EXPECT_EQ(boxes.boxes().front().type, UINT(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes().back().text, loadedText(IDS_COPY_SUCCEEDED));
 }
 
 // A cancel during the copy, with each answer and each kind of source: only Yes ends the program,
@@ -454,8 +473,14 @@ TEST_F(FormatPageTest, CancelDuringTheCopyEndsOnlyOnYesAndKillsOnlyADriveScript)
 // Where a child writes what it showed and ran; set only in a child.
 const char *childResult() { return getenv("ORVELLA_PAGE_CHILD_RESULT"); }
 void appendResult(const std::string &line) { std::ofstream(childResult(), std::ios::app) << line << "\n"; }
+// A box's text on one line of the result: the platform's texts end in a line break.
+std::string boxLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
 int WINAPI writeBox(HWND, LPCSTR text, LPCSTR, UINT) {
-    appendResult(std::string("box: ") + (text ? text : ""));
+    appendResult("box: " + boxLine(text ? text : ""));
     return IDYES;
 }
 int writeSystem(const char *command) {
@@ -496,16 +521,69 @@ TEST_F(FormatPageChild, CancelDuringACopyFromADriveAnsweredYes) {
     ADD_FAILURE() << "the build went on after the cancel";
 }
 
+bool failSyslinuxStart(const std::string &command) { return command.rfind("syslinux.exe", 0) == 0; }
+bool failScriptStart(const std::string &command) { return command.rfind("CMD.EXE", 0) == 0; }
+
+TEST_F(FormatPageChild, InstallerCannotStart) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    log->onStart = failSyslinuxStart;
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on without the boot loader";
+}
+
+TEST_F(FormatPageChild, InstallerFails) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    ::SetEnvironmentVariableA(kSyslinuxExitCodeVariable, "1");
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on after the installer failed";
+}
+
+TEST_F(FormatPageChild, BootFileCannotBeCopied) {
+    reachFormatPage(kCreateBootableKey, "multi");
+    blockedBootFile = keyRoot + "vesamenu.c32";
+    log->onStart = blockBootFile;
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on without the menu module";
+}
+
+TEST_F(FormatPageChild, MenuEntryCannotBeWritten) {
+    std::ofstream(keyRoot + "kxmboot.cfg") << "multiboot\n";
+    reachFormatPage(kAddDiscToKey, "multi");
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on without the menu entry";
+}
+
+TEST_F(FormatPageChild, InterpreterCannotStart) {
+    reachFormatPage(kCreateBootableKey, "plain");
+    sheet->m_mediaDefinition.SetSourceDrive('E');
+    sheet->m_mediaDefinition.creationScript = "E:\\usb\\create.bat";
+    log->onStart = failScriptStart;
+    realEnd();
+    press(PSBTN_NEXT);
+    ADD_FAILURE() << "the build went on after the copy could not start";
+}
+
 struct ChildEnd {
     const char *test;
     std::vector<std::string> result;
 };
 
 TEST(FormatPageEnd, EndsTheProgramWithMinusOneAfterItsMessage) {
+    // A program that cannot be started is shown with the platform's own text first.
+    const std::string notFound = "box: " + boxLine(SystemErrorText(ERROR_FILE_NOT_FOUND));
     const ChildEnd ends[] = {
         {"FormatFails", {"box: " + loadedText(IDS_FORMAT_FAILED)}},
         {"CancelDuringACopyFromADriveAnsweredYes",
          {"box: " + loadedText(IDS_CONFIRM_CLOSE), "system: taskkill /F /T /PID 0"}},
+        {"InstallerCannotStart", {notFound, "box: " + loadedText(IDS_BOOT_SETUP_FAILED)}},
+        {"InstallerFails", {"box: " + loadedText(IDS_BOOT_SETUP_FAILED)}},
+        {"BootFileCannotBeCopied", {"box: " + loadedText(IDS_BOOT_SETUP_FAILED)}},
+        {"MenuEntryCannotBeWritten", {"box: " + loadedText(IDS_MENU_ENTRY_FAILED)}},
+        {"InterpreterCannotStart", {notFound, "box: " + loadedText(IDS_COPY_INTERRUPTED)}},
     };
     for (const ChildEnd &end : ends) {
         SCOPED_TRACE(end.test);

@@ -150,15 +150,14 @@ TEST_P(ImageOnKey, TheFirstTaskRefusesAnImageOrTheProgramOnTheKeyBeforeAnythingI
     if (c.task == kAddDiscToKey)
         std::ofstream(keyRoot + "kxmboot.cfg") << "multiboot\n";
 
-    // A program on the key was started from there, with its licence beside it.
+    // A program on the key was started from there, with its licence and the boot loader beside it.
     programFolder = testFolder();
     std::unique_ptr<ProgramInFolder> moved;
     if (c.program == Program::OnKey || c.program == Program::KeyFolder) {
         std::string folder = keyRoot + (c.program == Program::OnKey ? "orvella" : "mounted");
         ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
-        for (const char *licence : {"eula.en", "eula.ja"})
-            ASSERT_TRUE(
-                ::CopyFileA((testFolder() + licence).c_str(), (folder + "\\" + licence).c_str(), TRUE));
+        for (const char *file : {"eula.en", "eula.ja", "syslinux.exe"})
+            ASSERT_TRUE(::CopyFileA((testFolder() + file).c_str(), (folder + "\\" + file).c_str(), TRUE));
         moved = std::make_unique<ProgramInFolder>(folder);
         programFolder = folder + "\\";
     }

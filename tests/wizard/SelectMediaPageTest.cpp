@@ -2,14 +2,17 @@
 #include "PageFixture.h"
 
 #include "framework/CString.h"
+#include "resources/StringIds.h"
 #include "support/IsoBuilder.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
 #include "support/win32/JapaneseWords.h"
+#include "support/win32/ProgramFolder.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
@@ -140,14 +143,87 @@ TEST_P(SelectMediaRefusalLocale, RefusesWithItsMessageOrGoesOn) {
     EXPECT_EQ(takeBoxes(), shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Refusals, SelectMediaRefusalLocale, ::testing::ValuesIn(refusals),
-                         [](const auto &info) {
-                             std::string name;
-                             for (const char *p = info.param.what; *p; ++p)
-                                 if (isalnum(static_cast<unsigned char>(*p)))
-                                     name += *p;
-                             return name;
-                         });
+// A case's name as a test's: its letters and digits.
+struct NamedByWhat {
+    template <typename Info> std::string operator()(const Info &info) const {
+        std::string name;
+        for (const char *p = info.param.what; *p; ++p)
+            if (isalnum(static_cast<unsigned char>(*p)))
+                name += *p;
+        return name;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Refusals, SelectMediaRefusalLocale, ::testing::ValuesIn(refusals), NamedByWhat());
+
+// The boot loader and its menu files are the user's to place beside the program: the first task
+// checks for them before anything is formatted, and only for what the disc's build will take.
+struct BootFilesCase {
+    const char *what;
+    const char *image;
+    std::vector<std::string> missing; // of the files beside the tests, left out of the program's folder
+    const char *named;                // the file the refusal names, or null when Next goes on
+};
+
+void PrintTo(const BootFilesCase &c, std::ostream *out) { *out << c.what; }
+
+std::vector<BootFilesCase> bootFilesCases() {
+    std::vector<BootFilesCase> cases = {
+        {"no installer, plain disc", "plain", {"syslinux.exe"}, "syslinux.exe"},
+        {"no installer, multiboot disc", "multi", {"syslinux.exe"}, "syslinux.exe"},
+        {"no installer and no menu module: the installer is named",
+         "multi",
+         {"vesamenu.c32", "syslinux.exe"},
+         "syslinux.exe"},
+        {"two boot files missing: the first in copy order is named",
+         "multi",
+         {"vesamenu.c32", "kxusb.jpg"},
+         "kxusb.jpg"},
+        {"a boot file missing for a disc that takes none", "plain", {"vesamenu.c32"}, nullptr},
+        {"everything there", "multi", {}, nullptr},
+    };
+    for (const char *file : kMultibootFiles)
+        cases.push_back({file, "multi", {file}, file});
+    return cases;
+}
+
+class BootFilesBesideTheProgram : public PageFixture, public ::testing::WithParamInterface<BootFilesCase> {};
+
+TEST_P(BootFilesBesideTheProgram, AMissingFileRefusesTheFirstTaskBeforeTheFormat) {
+    const BootFilesCase &c = GetParam();
+    ScratchFolder program;
+    std::vector<std::string> files = {"eula.en", "eula.ja", "syslinux.exe"};
+    files.insert(files.end(), std::begin(kMultibootFiles), std::end(kMultibootFiles));
+    for (const std::string &file : files) {
+        if (std::find(c.missing.begin(), c.missing.end(), file) == c.missing.end()) {
+            ASSERT_TRUE(::CopyFileA((testFolder() + file).c_str(), (program / file).c_str(), FALSE)) << file;
+        }
+    }
+    ProgramInFolder beside(program.path());
+    goToSelectMedia(kCreateBootableKey);
+    chooseImage(pageImage(c.image));
+    int formatsBefore = lastFormat->calls;
+
+    press(PSBTN_NEXT);
+    std::vector<std::string> shown = takeBoxes();
+    if (!c.named) {
+        EXPECT_TRUE(shown.empty()) << (shown.empty() ? "" : shown[0]);
+        EXPECT_EQ(currentId(), 115u);
+        return;
+    }
+    CString expected;
+    expected.Format(IDS_BOOT_FILE_MISSING, c.named, program.path().c_str());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], std::string(expected));
+    EXPECT_NE(shown[0].find(c.named), std::string::npos) << shown[0];
+    EXPECT_NE(shown[0].find(program.path()), std::string::npos) << shown[0];
+    EXPECT_EQ(boxes.boxes().back().type, UINT(MB_ICONERROR));
+    EXPECT_EQ(currentId(), 109u);
+    EXPECT_EQ(lastFormat->calls, formatsBefore) << "nothing is formatted";
+}
+
+INSTANTIATE_TEST_SUITE_P(Missing, BootFilesBesideTheProgram, ::testing::ValuesIn(bootFilesCases()),
+                         NamedByWhat());
 
 std::vector<std::string> items(HWND combo) {
     std::vector<std::string> texts;
