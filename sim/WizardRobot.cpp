@@ -8,8 +8,10 @@
 // "image:PATH" (PATH may be empty), "drive", "no-drive" (drive chosen, no item selected),
 // "no-key" (the walk's source, no key selected). Each --cancel-copy presses Cancel once while the
 // disc is being copied and gives that answer to the question. Boxes are otherwise answered with
-// their first button. Prints each page and box; exits with the program's status, 3 when stuck.
+// their first button. Prints each page and box; exits with the program's status, or 3 when stuck,
+// after a line that says what it waited for.
 #include "resources/resource.h"
+#include "sim/RobotQueries.h"
 #include "support/win32/WindowPicture.h"
 
 #include <windows.h>
@@ -32,8 +34,6 @@ const UINT kPageOrder[] = {IDD_SPLASH,   IDD_EULA,   IDD_TASK,    IDD_INSERT_MED
 // The build of a big image takes a while under Wine; the other pages answer within a second.
 constexpr DWORD kPageTimeoutMs = 60000;
 constexpr DWORD kBuildTimeoutMs = 600000;
-// The wizard sheet's own Next button.
-constexpr int kSheetNextButton = 0x3024;
 
 struct Walk {
     bool addTask = false;
@@ -61,50 +61,35 @@ std::string utf8(const std::wstring &text) {
     return out;
 }
 
-std::wstring windowText(HWND window) {
-    wchar_t text[2048] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                        nullptr);
-    return text;
+// Arguments come in the ANSI code page.
+std::wstring wide(const std::string &text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[0], n);
+    out.resize(out.size() - 1);
+    return out;
 }
 
-std::vector<HWND> programDialogs() {
-    std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            char cls[32] = {};
-            GetClassNameA(window, cls, sizeof cls);
-            if (pid == programId && IsWindowVisible(window) && std::strcmp(cls, "#32770") == 0)
-                reinterpret_cast<std::vector<HWND> *>(param)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+bool programEnded() { return WaitForSingleObject(program, 0) == WAIT_OBJECT_0; }
+
+// Says what the walk waited for when it cannot go on; false, for the caller to return.
+bool gaveUp(const Deadline &deadline, const std::string &seen = std::string()) {
+    if (programEnded())
+        std::printf("the program ended while the walk waited for %s\n", deadline.waitingFor().c_str());
+    else
+        std::printf("%s%s\n", deadline.giveUpLine().c_str(), seen.c_str());
+    std::fflush(stdout);
+    return false;
 }
 
-HWND currentPage(HWND sheet) {
-    DWORD_PTR page = 0;
-    SendMessageTimeoutA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &page);
-    return reinterpret_cast<HWND>(page);
-}
-
-HWND findSheet() {
-    for (HWND dialog : programDialogs())
-        if (currentPage(dialog))
-            return dialog;
-    return nullptr;
-}
-
-UINT pageId(HWND sheet) {
-    HWND page = currentPage(sheet);
-    if (!page)
-        return 0;
-    DWORD_PTR index = static_cast<DWORD_PTR>(-1);
-    SendMessageTimeoutA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0, SMTO_ABORTIFHUNG, 2000,
-                        &index);
-    return index < sizeof kPageOrder / sizeof kPageOrder[0] ? kPageOrder[index] : 0;
+// The current page's dialog id: 0 when the sheet has none.
+bool pageId(HWND sheet, Deadline &deadline, UINT *id) {
+    int index = -1;
+    if (!AskPageIndex(sheet, deadline, &index))
+        return false;
+    *id = index >= 0 && index < static_cast<int>(sizeof kPageOrder / sizeof kPageOrder[0]) ? kPageOrder[index]
+                                                                                           : 0;
+    return true;
 }
 
 void settle(DWORD ms) {
@@ -126,16 +111,19 @@ void picture(const Walk &walk, HWND window, const std::string &name) {
         std::printf("picture %s could not be saved\n", name.c_str());
 }
 
-// Every box the program shows is answered with its first button (OK, or Yes), after its picture.
-void answerBoxes(const Walk &walk, HWND sheet) {
+// Every box the program shows is answered with its first button (OK, or Yes), after its text and
+// its picture. A box whose text cannot be read before the wait's deadline is left to that wait.
+void answerBoxes(const Walk &walk, Deadline &deadline) {
     // A box that is slow to close is still on the screen after its answer; it counts once.
     static std::vector<HWND> answered;
-    for (HWND box : programDialogs()) {
-        if (box == sheet || currentPage(box) ||
-            std::find(answered.begin(), answered.end(), box) != answered.end())
+    for (HWND box : ProcessDialogs(programId)) {
+        if (!IsMessageBox(box) || std::find(answered.begin(), answered.end(), box) != answered.end())
+            continue;
+        std::wstring text;
+        if (!ReadBoxText(box, deadline, &text))
             continue;
         answered.push_back(box);
-        std::printf("box: %s\n", utf8(windowText(GetDlgItem(box, 0xFFFF))).c_str());
+        std::printf("box: %s\n", utf8(text).c_str());
         std::fflush(stdout);
         picture(walk, box, "box" + std::to_string(++boxCount));
         int button = GetDlgItem(box, IDOK) ? IDOK : IDYES;
@@ -149,104 +137,131 @@ void answerBoxes(const Walk &walk, HWND sheet) {
     }
 }
 
-bool programEnded() { return WaitForSingleObject(program, 0) == WAIT_OBJECT_0; }
-
 // Waits for the page, answering boxes meanwhile; false when the program ended or time ran out.
 bool waitForPage(const Walk &walk, HWND &sheet, UINT id, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs && !programEnded()) {
+    Deadline deadline(timeoutMs, "page " + std::to_string(id));
+    bool seenAny = false;
+    UINT seen = 0;
+    while (!deadline.passed() && !programEnded()) {
         if (!sheet || !IsWindow(sheet))
-            sheet = findSheet();
-        answerBoxes(walk, sheet);
-        if (sheet && pageId(sheet) == id) {
-            settle(300);
-            return true;
+            sheet = FindSheet(programId);
+        answerBoxes(walk, deadline);
+        UINT now = 0;
+        if (sheet && pageId(sheet, deadline, &now)) {
+            if (now == id) {
+                settle(300);
+                return true;
+            }
+            seenAny = true;
+            seen = now;
         }
         settle(50);
     }
-    return false;
+    return gaveUp(deadline, !sheet    ? "; no sheet was found"
+                            : seenAny ? "; the sheet showed page " + std::to_string(seen)
+                                      : "; the sheet never said its page");
 }
 
-void click(HWND page, int control) {
-    SendMessageTimeoutA(GetDlgItem(page, control), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+bool click(HWND page, int control, Deadline &deadline) {
+    bool done = ClickButton(GetDlgItem(page, control), deadline);
     settle(100);
+    return done;
 }
 
-// Selects the list item that begins with the letter and tells the page, as a user's pick would.
-bool pickLetter(HWND page, int control, char letter) {
+// Tells the page that the list's selection changed, as a user's pick would; told twice, it reads the
+// same selection twice.
+bool selectionChanged(HWND page, int control, Deadline &deadline) {
+    return AskWindow(page, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, control)), deadline, nullptr, "CBN_SELCHANGE");
+}
+
+// Selects the list item that begins with the letter; false when the list did not answer (a list
+// without the letter is reported and left for the program to refuse).
+bool pickLetter(HWND page, int control, char letter, Deadline &deadline) {
     HWND combo = GetDlgItem(page, control);
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = 0;
+    if (!AskWindow(combo, CB_GETCOUNT, 0, 0, deadline, &count, "CB_GETCOUNT"))
+        return false;
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t text[256] = {};
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text / sizeof text[0]))
+        LRESULT length = 0;
+        if (!AskWindow(combo, CB_GETLBTEXTLEN, i, 0, deadline, &length, "CB_GETLBTEXTLEN"))
+            return false;
+        if (length < 0 || length >= static_cast<LRESULT>(sizeof text / sizeof text[0]))
             continue;
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        if (!AskWindow(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text), deadline, nullptr,
+                       "CB_GETLBTEXT"))
+            return false;
         if (text[0] == static_cast<wchar_t>(letter) && text[1] == L':') {
-            SendMessageA(combo, CB_SETCURSEL, i, 0);
-            SendMessageA(page, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(combo));
+            if (!AskWindow(combo, CB_SETCURSEL, i, 0, deadline, nullptr, "CB_SETCURSEL") ||
+                !selectionChanged(page, control, deadline))
+                return false;
             std::printf("picked %s\n", utf8(text).c_str());
             return true;
         }
-        std::printf("item %d: %s (%d)\n", static_cast<int>(i), utf8(text).c_str(),
-                    static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)));
+        std::printf("item %d: %s (%d)\n", static_cast<int>(i), utf8(text).c_str(), static_cast<int>(length));
     }
     std::printf("no item for %c: in list %d (%d items)\n", letter, control, static_cast<int>(count));
-    return false;
+    return true;
 }
 
+// Posted, so a busy sheet cannot time it out; the page that follows, or the box, shows its effect.
 void press(HWND sheet, int button) {
     PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
     settle(200);
 }
 
-void chooseImage(HWND page, const std::string &path) {
-    click(page, IDC_ISO_FILE_RADIO);
-    SendMessageA(GetDlgItem(page, IDC_ISO_PATH), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+bool chooseImage(HWND page, const std::string &path, Deadline &deadline) {
+    return click(page, IDC_ISO_FILE_RADIO, deadline) &&
+           SetText(GetDlgItem(page, IDC_ISO_PATH), wide(path), deadline);
 }
 
-void unselect(HWND page, int control) {
-    HWND combo = GetDlgItem(page, control);
-    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+bool unselect(HWND page, int control, Deadline &deadline) {
+    return AskWindow(GetDlgItem(page, control), CB_SETCURSEL, static_cast<WPARAM>(-1), 0, deadline, nullptr,
+                     "CB_SETCURSEL") &&
+           selectionChanged(page, control, deadline);
 }
 
 // One choice on the select-media page (see the usage above).
-void choose(const Walk &walk, HWND page, const std::string &choice) {
+bool choose(const Walk &walk, HWND page, const std::string &choice, Deadline &deadline) {
+    bool answered = true;
     if (choice.compare(0, 6, "image:") == 0) {
-        chooseImage(page, choice.substr(6));
+        answered = chooseImage(page, choice.substr(6), deadline);
     } else if (choice == "drive" || choice == "no-drive") {
-        click(page, IDC_CD_DRIVE_RADIO);
-        if (choice == "drive")
-            pickLetter(page, IDC_SOURCE_COMBO, walk.cdrom);
-        else
-            unselect(page, IDC_SOURCE_COMBO);
+        answered = click(page, IDC_CD_DRIVE_RADIO, deadline) &&
+                   (choice == "drive" ? pickLetter(page, IDC_SOURCE_COMBO, walk.cdrom, deadline)
+                                      : unselect(page, IDC_SOURCE_COMBO, deadline));
     }
-    if (choice == "no-key") {
-        choose(walk, page, walk.fromImage ? "image:" + walk.image : "drive");
-        unselect(page, IDC_TARGET_COMBO);
-    } else {
-        pickLetter(page, IDC_TARGET_COMBO, walk.key);
-    }
+    if (!answered)
+        return false;
+    if (choice == "no-key")
+        return choose(walk, page, walk.fromImage ? "image:" + walk.image : "drive", deadline) &&
+               unselect(page, IDC_TARGET_COMBO, deadline);
+    return pickLetter(page, IDC_TARGET_COMBO, walk.key, deadline);
 }
 
 // What the user does on each page before going on.
-void fillPage(const Walk &walk, HWND sheet, UINT id) {
-    HWND page = currentPage(sheet);
+bool fillPage(const Walk &walk, HWND sheet, UINT id) {
+    Deadline deadline(kPageTimeoutMs, "the controls of page " + std::to_string(id));
+    HWND page = nullptr;
+    if (!AskCurrentPage(sheet, deadline, &page))
+        return gaveUp(deadline);
+    bool done = true;
     switch (id) {
     case IDD_EULA:
-        click(page, IDC_AGREE);
+        done = click(page, IDC_AGREE, deadline);
         break;
     case IDD_TASK:
-        click(page, walk.addTask ? IDC_TASK_ADD : IDC_TASK_CREATE);
+        done = click(page, walk.addTask ? IDC_TASK_ADD : IDC_TASK_CREATE, deadline);
         break;
     case IDD_FIND_KEY:
-        choose(walk, page, walk.fromImage ? "image:" + walk.image : "drive");
+        done = choose(walk, page, walk.fromImage ? "image:" + walk.image : "drive", deadline);
         break;
     default:
         break;
     }
     settle(200);
+    return done || gaveUp(deadline);
 }
 
 bool startProgram() {
@@ -304,71 +319,96 @@ bool parse(int argc, char **argv, Walk &walk) {
     return sourced && walk.key && (walk.fromImage || walk.cdrom);
 }
 
-// Each refused choice leaves the page where it is.
+// Each refused choice leaves the page where it is, after the box that says why.
 bool tryChoices(const Walk &walk, HWND &sheet) {
     for (const std::string &choice : walk.tries) {
         std::printf("try %s\n", choice.c_str());
         std::fflush(stdout);
-        choose(walk, currentPage(sheet), choice);
+        Deadline deadline(kPageTimeoutMs, "the refusal of " + choice);
+        HWND page = nullptr;
+        if (!AskCurrentPage(sheet, deadline, &page) || !choose(walk, page, choice, deadline))
+            return gaveUp(deadline);
         int before = boxCount;
         press(sheet, PSBTN_NEXT);
-        DWORD start = GetTickCount();
-        while (boxCount == before && GetTickCount() - start < kPageTimeoutMs && !programEnded()) {
-            answerBoxes(walk, sheet);
+        while (boxCount == before && !deadline.passed() && !programEnded()) {
+            answerBoxes(walk, deadline);
             settle(50);
         }
+        if (boxCount == before)
+            return gaveUp(deadline, "; no box came");
         settle(300);
-        answerBoxes(walk, sheet);
-        if (pageId(sheet) != IDD_FIND_KEY) {
-            std::printf("the choice was not refused: now on page %u\n", pageId(sheet));
+        answerBoxes(walk, deadline);
+        UINT now = 0;
+        if (!pageId(sheet, deadline, &now))
+            return gaveUp(deadline);
+        if (now != IDD_FIND_KEY) {
+            std::printf("the choice was not refused: now on page %u\n", now);
             return false;
         }
     }
     return true;
 }
 
-// The build has begun (a status shows, Next is off) and Cancel is on again: the disc is being copied.
-bool copying(HWND sheet) {
-    HWND page = currentPage(sheet);
-    return pageId(sheet) == IDD_FORMAT && IsWindowEnabled(GetDlgItem(sheet, IDCANCEL)) &&
-           !IsWindowEnabled(GetDlgItem(sheet, kSheetNextButton)) &&
-           !windowText(GetDlgItem(page, IDC_STATUS_LINE)).empty();
+// Where the build is: whether the format page shows, and whether the disc is being copied (a status
+// shows, Next is off and Cancel is on again).
+bool copyState(HWND sheet, Deadline &deadline, bool *onFormat, bool *copying) {
+    UINT id = 0;
+    HWND page = nullptr;
+    if (!pageId(sheet, deadline, &id) || !AskCurrentPage(sheet, deadline, &page))
+        return false;
+    *onFormat = id == IDD_FORMAT;
+    *copying = false;
+    if (!*onFormat || !IsWindowEnabled(GetDlgItem(sheet, IDCANCEL)) ||
+        IsWindowEnabled(GetDlgItem(sheet, kSheetNextButton)))
+        return true;
+    std::wstring status;
+    if (!AskText(GetDlgItem(page, IDC_STATUS_LINE), deadline, &status))
+        return false;
+    *copying = !status.empty();
+    return true;
+}
+
+// Waits on the format page until the copy runs; false when it did not (the page went on first,
+// the program ended or the deadline came).
+bool waitForCopy(const Walk &walk, HWND sheet, Deadline &deadline, std::string *seen) {
+    bool onFormat = true, copying = false;
+    while (!programEnded() && copyState(sheet, deadline, &onFormat, &copying) && onFormat && !copying) {
+        answerBoxes(walk, deadline);
+        settle(20);
+    }
+    if (!onFormat)
+        *seen = "; the format page had gone";
+    return copying;
 }
 
 // The page with its animation, when the copy is caught running; a quick copy is over before that.
 void pictureCopy(const Walk &walk, HWND sheet) {
-    DWORD start = GetTickCount();
-    while (!copying(sheet) && pageId(sheet) == IDD_FORMAT && GetTickCount() - start < kBuildTimeoutMs &&
-           !programEnded()) {
-        answerBoxes(walk, sheet);
-        settle(20);
-    }
-    if (copying(sheet))
+    Deadline deadline(kBuildTimeoutMs, "the copy to run");
+    std::string seen;
+    if (waitForCopy(walk, sheet, deadline, &seen))
         picture(walk, sheet, std::to_string(IDD_FORMAT) + "-copy");
 }
 
 // Cancels the copy once per answer; false when the copy could not be caught running.
 bool cancelCopy(const Walk &walk, HWND &sheet) {
     for (int answer : walk.cancelAnswers) {
-        DWORD start = GetTickCount();
-        while (!copying(sheet) && GetTickCount() - start < kBuildTimeoutMs && !programEnded()) {
-            answerBoxes(walk, sheet);
-            settle(20);
-        }
-        if (!copying(sheet)) {
-            std::printf("the copy was not caught running\n");
-            return false;
-        }
+        Deadline running(kBuildTimeoutMs, "the copy to run, to cancel it");
+        std::string seen;
+        if (!waitForCopy(walk, sheet, running, &seen))
+            return gaveUp(running, seen);
         std::printf("cancel, answering %s\n", answer == IDYES ? "yes" : "no");
         std::fflush(stdout);
+        Deadline asked(kPageTimeoutMs, "the question whether to stop the copy");
         int before = boxCount;
         pendingAnswer = answer;
         press(sheet, PSBTN_CANCEL);
-        while (boxCount == before && GetTickCount() - start < kBuildTimeoutMs && !programEnded()) {
-            answerBoxes(walk, sheet);
+        while (boxCount == before && !asked.passed() && !programEnded()) {
+            answerBoxes(walk, asked);
             settle(20);
         }
         pendingAnswer = 0;
+        if (boxCount == before)
+            return gaveUp(asked, "; no box came");
     }
     return true;
 }
@@ -397,9 +437,6 @@ int main(int argc, char **argv) {
             // A program that has ended (a fatal message, a cancel) has its status to say; one that
             // still runs is stuck.
             stuck = !programEnded();
-            if (stuck)
-                std::printf("page %u did not come (now on %u)\n", id,
-                            sheet && IsWindow(sheet) ? pageId(sheet) : 0);
             break;
         }
         std::printf("page %u\n", id);
@@ -414,7 +451,10 @@ int main(int argc, char **argv) {
                 break;
             }
         }
-        fillPage(walk, sheet, id);
+        if (!fillPage(walk, sheet, id)) {
+            stuck = true;
+            break;
+        }
         picture(walk, sheet, std::to_string(id));
         press(sheet, id == IDD_COMPLETE ? PSBTN_FINISH : PSBTN_NEXT);
         if (id == IDD_FORMAT && !walk.cancelAnswers.empty() && !cancelCopy(walk, sheet)) {
@@ -425,12 +465,14 @@ int main(int argc, char **argv) {
             pictureCopy(walk, sheet);
     }
     // The program ends by itself after Finish (or a fatal message); a stuck walk ends it here.
-    DWORD start = GetTickCount();
-    while (!programEnded() && GetTickCount() - start < (stuck ? 2000u : kPageTimeoutMs)) {
-        answerBoxes(walk, sheet);
+    Deadline end(stuck ? 2000u : kPageTimeoutMs, "the program to end");
+    while (!programEnded() && !end.passed()) {
+        answerBoxes(walk, end);
         settle(100);
     }
     if (!programEnded()) {
+        if (!stuck)
+            gaveUp(end);
         TerminateProcess(program, 3);
         WaitForSingleObject(program, 5000);
         stuck = true;
