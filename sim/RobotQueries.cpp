@@ -116,8 +116,7 @@ bool ClickButton(HWND button, Deadline &deadline) {
         DWORD_PTR ignored = 0;
         if (::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, std::min(left, kAttemptMs), &ignored))
             return true;
-        // The state is asked after the click in the button's queue, so it answers once a click that
-        // was taken is done.
+        // The question queues behind a click that was taken, so its answer comes once that click is done.
         LRESULT state = 0;
         if (!AskWindow(button, BM_GETCHECK, 0, 0, deadline, &state, "BM_GETCHECK"))
             return false;
