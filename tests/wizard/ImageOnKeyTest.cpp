@@ -1,6 +1,7 @@
 // The select-media page never lets the first task format away the image it is to copy or the program
 // itself: an image or the program's folder on the chosen key is refused, found by its volume or, where a
 // volume has no name, by its letter.
+#include "CaseNames.h"
 #include "PageFixture.h"
 
 #include "framework/CString.h"
@@ -214,12 +215,6 @@ TEST_P(ImageOnKey, TheFirstTaskRefusesAnImageOrTheProgramOnTheKeyBeforeAnythingI
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Places, ImageOnKey, ::testing::ValuesIn(cases), [](const auto &info) {
-    std::string name;
-    for (const char *p = info.param.what; *p; ++p)
-        if (isalnum(static_cast<unsigned char>(*p)))
-            name += *p;
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Places, ImageOnKey, ::testing::ValuesIn(cases), NamedByWhat());
 
 } // namespace

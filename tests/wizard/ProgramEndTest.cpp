@@ -1,5 +1,7 @@
 // Every way the program ends, seen from outside: the product runs as a child process and is
 // driven through its sheet window; and the refused start-up, in this process.
+#include "CaseNames.h"
+
 #include "platform/SystemCalls.h"
 #include "resources/StringIds.h"
 #include "support/ScratchFolder.h"
@@ -176,13 +178,7 @@ TEST_P(ProgramEndTest, EndsWithItsExitCode) {
     EXPECT_EQ(program.exitCode(), c.exitCode);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ends, ProgramEndTest, ::testing::ValuesIn(endCases), [](const auto &info) {
-    std::string name;
-    for (const char *p = info.param.what; *p; ++p)
-        if (isalnum(static_cast<unsigned char>(*p)))
-            name += *p;
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Ends, ProgramEndTest, ::testing::ValuesIn(endCases), NamedByWhat());
 
 TEST(ProgramEnd, FinishOnTheCompletionPageEndsWithZero) {
     RunningProgram program;

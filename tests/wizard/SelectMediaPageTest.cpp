@@ -1,4 +1,5 @@
 // The select-media page: its lists, its source switches, and every refusal of Next in its order.
+#include "CaseNames.h"
 #include "PageFixture.h"
 
 #include "framework/CString.h"
@@ -142,17 +143,6 @@ TEST_P(SelectMediaRefusalLocale, RefusesWithItsMessageOrGoesOn) {
     press(PSBTN_NEXT);
     EXPECT_EQ(takeBoxes(), shown);
 }
-
-// A case's name as a test's: its letters and digits.
-struct NamedByWhat {
-    template <typename Info> std::string operator()(const Info &info) const {
-        std::string name;
-        for (const char *p = info.param.what; *p; ++p)
-            if (isalnum(static_cast<unsigned char>(*p)))
-                name += *p;
-        return name;
-    }
-};
 
 INSTANTIATE_TEST_SUITE_P(Refusals, SelectMediaRefusalLocale, ::testing::ValuesIn(refusals), NamedByWhat());
 
