@@ -92,8 +92,13 @@ const ImageOnKeyCase cases[] = {
      false, kReal, IDS_IMAGE_ON_KEY},
     {"adding with the program on the key formats nothing", 1, "multi", Place::Tests, Program::OnKey, false,
      kReal, 0},
-    {"the program's path cannot be had: nothing to compare", 0, "plain", Place::Tests, Program::Lost, false,
-     kReal, 0},
+    // Without its folder the build could not install the boot loader: it is refused before the format.
+    {"the program's path cannot be had: no boot loader to install", 0, "plain", Place::Tests, Program::Lost,
+     false, kReal, IDS_PROGRAM_FOLDER_UNKNOWN},
+    {"the image on the key and the program's path lost: the image is named first", 0, "plain", Place::Key,
+     Program::Lost, false, kReal, IDS_IMAGE_ON_KEY},
+    {"adding with the program's path lost takes nothing from its folder", 1, "multi", Place::Tests,
+     Program::Lost, false, kReal, 0},
     {"the program on another letter that names the key's volume", 0, "plain", Place::Tests, Program::Beside,
      true, kProgramOnALetterNamingTheKey, IDS_PROGRAM_ON_KEY},
     {"the program in a folder of the key where another volume is mounted", 0, "plain", Place::Tests,
@@ -208,8 +213,10 @@ TEST_P(ImageOnKey, TheFirstTaskRefusesAnImageOrTheProgramOnTheKeyBeforeAnythingI
     CString expected;
     if (c.refusal == IDS_IMAGE_ON_KEY)
         expected.Format(IDS_IMAGE_ON_KEY, (c.place == Place::Tests ? source : onKey).c_str(), kKeyLetter);
-    else
+    else if (c.refusal == IDS_PROGRAM_ON_KEY)
         expected.Format(IDS_PROGRAM_ON_KEY, kKeyLetter);
+    else
+        expected.LoadString(c.refusal);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], std::string(expected));
     EXPECT_EQ(boxes.boxes().back().type, UINT(MB_ICONERROR));
