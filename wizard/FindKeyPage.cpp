@@ -310,9 +310,12 @@ LRESULT CFindKey::OnWizardNext() {
     }
 
     // The program's own folder on the key would go with the format, and with it the installer and the
-    // boot files the build copies after it. An unknown folder is left to the steps that need it.
-    char programFolder[MAX_PATH + 1];
-    if (m_pSheet->m_nTask != kAddDiscToKey && GetModuleDirectory(programFolder, MAX_PATH)) {
+    // boot files the build copies after it. The build takes those files from that folder: one that
+    // cannot be named would only fail the build after the key is wiped.
+    if (m_pSheet->m_nTask != kAddDiscToKey) {
+        char programFolder[MAX_PATH + 1];
+        if (!GetModuleDirectory(programFolder, MAX_PATH))
+            return refuse(loaded(IDS_PROGRAM_FOLDER_UNKNOWN));
         char letter = key.GetDriveLetter();
         // With its backslash a folder that is a drive's root ("P:") names the root, not the current
         // folder of that drive.

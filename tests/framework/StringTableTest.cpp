@@ -40,6 +40,7 @@ const UINT ids[] = {
     IDS_BOOT_FILE_MISSING,
     IDS_BOOT_SETUP_FAILED,
     IDS_MENU_ENTRY_FAILED,
+    IDS_PROGRAM_FOLDER_UNKNOWN,
     IDS_FORMATTING,
     IDS_MAKING_BOOTABLE,
     IDS_ERROR_CAPTION,
@@ -158,6 +159,10 @@ TEST(StringTables, EnglishTextsWordForWord) {
         {IDS_MENU_ENTRY_FAILED,
          "The CD/DVD could not be added to the boot menu of the USB key (syslinux.cfg).  "
          "Nothing of the CD/DVD was copied.  Exiting the application."},
+        {IDS_PROGRAM_FOLDER_UNKNOWN,
+         "The program's folder could not be found, so the boot loader files beside the program cannot be "
+         "used.  The USB key was not changed.  Please move the program's folder to a location with a shorter "
+         "path and start the program from there."},
         {IDS_FORMATTING, "Formatting USB Key..."},
         {IDS_MAKING_BOOTABLE, "Make USB Key Bootable..."},
         {IDS_ERROR_CAPTION, "Error"},

@@ -92,8 +92,13 @@ const ImageOnKeyCase cases[] = {
      false, kReal, IDS_IMAGE_ON_KEY},
     {"adding with the program on the key formats nothing", 1, "multi", Place::Tests, Program::OnKey, false,
      kReal, 0},
-    {"the program's path cannot be had: nothing to compare", 0, "plain", Place::Tests, Program::Lost, false,
-     kReal, 0},
+    // Without its folder the build could not install the boot loader: it is refused before the format.
+    {"the program's path cannot be had: no boot loader to install", 0, "plain", Place::Tests, Program::Lost,
+     false, kReal, IDS_PROGRAM_FOLDER_UNKNOWN},
+    {"the image on the key and the program's path lost: the image is named first", 0, "plain", Place::Key,
+     Program::Lost, false, kReal, IDS_IMAGE_ON_KEY},
+    {"adding with the program's path lost takes nothing from its folder", 1, "multi", Place::Tests,
+     Program::Lost, false, kReal, 0},
     {"the program on another letter that names the key's volume", 0, "plain", Place::Tests, Program::Beside,
      true, kProgramOnALetterNamingTheKey, IDS_PROGRAM_ON_KEY},
     {"the program in a folder of the key where another volume is mounted", 0, "plain", Place::Tests,
@@ -195,24 +200,33 @@ TEST_P(ImageOnKey, TheFirstTaskRefusesAnImageOrTheProgramOnTheKeyBeforeAnythingI
         EXPECT_EQ(currentId(), 115u);
         return;
     }
+    // The key is never formatted and the image on it stays whole, even where the user goes on from
+    // a page that let the case through.
+    auto expectKeyUntouched = [&] {
+        buildIfLetThrough();
+        EXPECT_EQ(lastFormat->calls, formatsBefore) << "the key is formatted";
+        if (!onKey.empty()) {
+            EXPECT_TRUE(readWholeFile(onKey) == readWholeFile(source)) << onKey;
+        }
+    };
+    expectKeyUntouched();
     CString expected;
     if (c.refusal == IDS_IMAGE_ON_KEY)
         expected.Format(IDS_IMAGE_ON_KEY, (c.place == Place::Tests ? source : onKey).c_str(), kKeyLetter);
-    else
+    else if (c.refusal == IDS_PROGRAM_ON_KEY)
         expected.Format(IDS_PROGRAM_ON_KEY, kKeyLetter);
+    else
+        expected.LoadString(c.refusal);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], std::string(expected));
     EXPECT_EQ(boxes.boxes().back().type, UINT(MB_ICONERROR));
     EXPECT_EQ(currentId(), 109u);
     EXPECT_EQ(history().size(), 4u) << "a refusal pushes nothing";
 
-    // Next again refuses again; the key is never formatted and the image stays whole.
+    // Next again refuses again.
     press(PSBTN_NEXT);
     EXPECT_EQ(takeBoxes(), shown);
-    EXPECT_EQ(lastFormat->calls, formatsBefore);
-    if (!onKey.empty()) {
-        EXPECT_TRUE(readWholeFile(onKey) == readWholeFile(source)) << onKey;
-    }
+    expectKeyUntouched();
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ImageOnKey, ::testing::ValuesIn(cases), NamedByWhat());
