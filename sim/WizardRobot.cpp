@@ -102,9 +102,14 @@ void settle(DWORD ms) {
     }
 }
 
-void picture(const Walk &walk, HWND window, const std::string &name) {
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// The window as it is painted on the screen. A window that has not painted by the deadline gives no
+// picture, only a line that says what went unanswered.
+void picture(const Walk &walk, HWND window, const std::string &name, Deadline &deadline) {
+    if (!ShowPainted(window, deadline)) {
+        std::printf("picture %s could not be taken: %s\n", name.c_str(), deadline.unanswered().c_str());
+        return;
+    }
+    // The program's windows reach the screen once their thread goes idle, just after its answer.
     settle(250);
     std::string path = walk.pictures + "\\" + name + ".png";
     if (!SaveWindowPicture(window, path))
@@ -125,7 +130,7 @@ void answerBoxes(const Walk &walk, Deadline &deadline) {
         answered.push_back(box);
         std::printf("box: %s\n", utf8(text).c_str());
         std::fflush(stdout);
-        picture(walk, box, "box" + std::to_string(++boxCount));
+        picture(walk, box, "box" + std::to_string(++boxCount), deadline);
         int button = GetDlgItem(box, IDOK) ? IDOK : IDYES;
         if (pendingAnswer && GetDlgItem(box, pendingAnswer)) {
             button = pendingAnswer;
@@ -386,7 +391,7 @@ void pictureCopy(const Walk &walk, HWND sheet) {
     Deadline deadline(kBuildTimeoutMs, "the copy to run");
     std::string seen;
     if (waitForCopy(walk, sheet, deadline, &seen))
-        picture(walk, sheet, std::to_string(IDD_FORMAT) + "-copy");
+        picture(walk, sheet, std::to_string(IDD_FORMAT) + "-copy", deadline);
 }
 
 // Cancels the copy once per answer; false when the copy could not be caught running.
@@ -455,7 +460,8 @@ int main(int argc, char **argv) {
             stuck = true;
             break;
         }
-        picture(walk, sheet, std::to_string(id));
+        Deadline pictured(kPageTimeoutMs, "the picture of page " + std::to_string(id));
+        picture(walk, sheet, std::to_string(id), pictured);
         press(sheet, id == IDD_COMPLETE ? PSBTN_FINISH : PSBTN_NEXT);
         if (id == IDD_FORMAT && !walk.cancelAnswers.empty() && !cancelCopy(walk, sheet)) {
             stuck = true;
