@@ -20,6 +20,28 @@ bool hasButtonStyle(HWND button, LONG style) {
     return (::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == style;
 }
 
+// The window and its shown descendants: the windows that a repaint of the window paints.
+std::vector<HWND> shownTree(HWND window) {
+    std::vector<HWND> tree{window};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM param) -> BOOL {
+            if (::IsWindowVisible(child))
+                reinterpret_cast<std::vector<HWND> *>(param)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+// Whether one of the windows still waits for its paint. The update region is read, not asked for:
+// without erasing, the read sends the window nothing.
+bool awaitsPaint(const std::vector<HWND> &tree) {
+    return std::any_of(tree.begin(), tree.end(), [](HWND window) {
+        return ::IsWindow(window) && ::GetUpdateRect(window, nullptr, FALSE);
+    });
+}
+
 } // namespace
 
 Deadline::Deadline(DWORD timeoutMs, std::string waitingFor)
@@ -126,6 +148,32 @@ bool ClickButton(HWND button, Deadline &deadline) {
     deadline.noteUnanswered(describe(
         "BM_CLICK", button, ::IsWindow(button) ? "unanswered in time" : "unanswered: the window is gone"));
     return false;
+}
+
+bool ShowPainted(HWND window, Deadline &deadline) {
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    // The raise waits in the window's queue ahead of the question; its answer says the raise is done,
+    // so what the raise uncovers is painted with the rest.
+    if (!AskWindow(window, WM_NULL, 0, 0, deadline, nullptr, "WM_NULL after SetWindowPos"))
+        return false;
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // A window paints once its queue is otherwise empty, so no answer to a question sent after the
+    // invalidation says it has painted; its update region, emptied as its painting begins, does.
+    std::vector<HWND> tree = shownTree(window);
+    while (awaitsPaint(tree)) {
+        if (!::IsWindow(window)) {
+            deadline.noteUnanswered(describe("WM_PAINT", window, "unanswered: the window is gone"));
+            return false;
+        }
+        if (deadline.passed()) {
+            deadline.noteUnanswered(describe("WM_PAINT", window, "unanswered in time"));
+            return false;
+        }
+        ::Sleep(10);
+    }
+    // The answer comes once the thread is back at its queue, after the painting that emptied the region.
+    return AskWindow(window, WM_NULL, 0, 0, deadline, nullptr, "WM_NULL after painting");
 }
 
 std::vector<HWND> ProcessDialogs(DWORD processId) {

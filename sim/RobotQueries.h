@@ -57,6 +57,13 @@ bool AskPageIndex(HWND sheet, Deadline &deadline, int *index);
 // page knew that before the click. False when the button never showed the click by the deadline.
 bool ClickButton(HWND button, Deadline &deadline);
 
+// Brings the window above the others and has it and its shown children painted anew, each call
+// bounded like a question: the raise is posted (a window of another thread would have the caller
+// wait for it) and the invalidation only marks the windows. True once every one of them has
+// painted and the window has answered a question since, so that the screen shows it painted;
+// false when that did not come by the deadline, or the window went away.
+bool ShowPainted(HWND window, Deadline &deadline);
+
 // The shown top-level dialogs of the process.
 std::vector<HWND> ProcessDialogs(DWORD processId);
 // A message box: a dialog with a message text and without the sheet's Next button. Decided from the

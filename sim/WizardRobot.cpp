@@ -6,7 +6,8 @@
 // The CD/DVD letter and the key's letter come from ORVELLA_SIM_CDROM and ORVELLA_SIM_KEY. Each
 // --try makes one choice on the select-media page and presses Next, where a refusal is expected:
 // "image:PATH" (PATH may be empty), "drive", "no-drive" (drive chosen, no item selected),
-// "no-key" (the walk's source, no key selected). Each --cancel-copy presses Cancel once while the
+// "no-key" (the walk's source, no key selected); a choice that is not refused is gone on with, Next
+// on the format page too, and the walk ends as stuck. Each --cancel-copy presses Cancel once while the
 // disc is being copied and gives that answer to the question. Boxes are otherwise answered with
 // their first button. Prints each page and box; exits with the program's status, or 3 when stuck,
 // after a line that says what it waited for.
@@ -102,9 +103,14 @@ void settle(DWORD ms) {
     }
 }
 
-void picture(const Walk &walk, HWND window, const std::string &name) {
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// The window as it is painted on the screen. A window that has not painted by the deadline gives no
+// picture, only a line that says what went unanswered.
+void picture(const Walk &walk, HWND window, const std::string &name, Deadline &deadline) {
+    if (!ShowPainted(window, deadline)) {
+        std::printf("picture %s could not be taken: %s\n", name.c_str(), deadline.unanswered().c_str());
+        return;
+    }
+    // The program's windows reach the screen once their thread goes idle, just after its answer.
     settle(250);
     std::string path = walk.pictures + "\\" + name + ".png";
     if (!SaveWindowPicture(window, path))
@@ -125,7 +131,7 @@ void answerBoxes(const Walk &walk, Deadline &deadline) {
         answered.push_back(box);
         std::printf("box: %s\n", utf8(text).c_str());
         std::fflush(stdout);
-        picture(walk, box, "box" + std::to_string(++boxCount));
+        picture(walk, box, "box" + std::to_string(++boxCount), deadline);
         int button = GetDlgItem(box, IDOK) ? IDOK : IDYES;
         if (pendingAnswer && GetDlgItem(box, pendingAnswer)) {
             button = pendingAnswer;
@@ -319,7 +325,16 @@ bool parse(int argc, char **argv, Walk &walk) {
     return sourced && walk.key && (walk.fromImage || walk.cdrom);
 }
 
-// Each refused choice leaves the page where it is, after the box that says why.
+// A choice that was not refused goes on as a user would: Next on the format page, and the build's
+// boxes answered until the page has gone or the program has ended. Whatever the program then does
+// to the key is there for the walk's checks to see.
+void goOnFromFormat(const Walk &walk, HWND &sheet) {
+    press(sheet, PSBTN_NEXT);
+    waitForPage(walk, sheet, IDD_COMPLETE, kBuildTimeoutMs);
+}
+
+// Each refused choice leaves the page where it is, after the box that says why. A choice that is
+// not refused ends the walk as stuck, after the program has gone on with it.
 bool tryChoices(const Walk &walk, HWND &sheet) {
     for (const std::string &choice : walk.tries) {
         std::printf("try %s\n", choice.c_str());
@@ -330,19 +345,27 @@ bool tryChoices(const Walk &walk, HWND &sheet) {
             return gaveUp(deadline);
         int before = boxCount;
         press(sheet, PSBTN_NEXT);
-        while (boxCount == before && !deadline.passed() && !programEnded()) {
+        // A page that goes on without a box ends the wait for one.
+        UINT now = IDD_FIND_KEY;
+        while (boxCount == before && now == IDD_FIND_KEY && !deadline.passed() && !programEnded()) {
             answerBoxes(walk, deadline);
             settle(50);
+            if (boxCount == before && !programEnded() && !pageId(sheet, deadline, &now))
+                return gaveUp(deadline);
         }
-        if (boxCount == before)
-            return gaveUp(deadline, "; no box came");
-        settle(300);
-        answerBoxes(walk, deadline);
-        UINT now = 0;
-        if (!pageId(sheet, deadline, &now))
-            return gaveUp(deadline);
+        if (now == IDD_FIND_KEY) {
+            if (boxCount == before)
+                return gaveUp(deadline, "; no box came");
+            settle(300);
+            answerBoxes(walk, deadline);
+            if (!pageId(sheet, deadline, &now))
+                return gaveUp(deadline);
+        }
         if (now != IDD_FIND_KEY) {
             std::printf("the choice was not refused: now on page %u\n", now);
+            std::fflush(stdout);
+            if (now == IDD_FORMAT)
+                goOnFromFormat(walk, sheet);
             return false;
         }
     }
@@ -386,7 +409,7 @@ void pictureCopy(const Walk &walk, HWND sheet) {
     Deadline deadline(kBuildTimeoutMs, "the copy to run");
     std::string seen;
     if (waitForCopy(walk, sheet, deadline, &seen))
-        picture(walk, sheet, std::to_string(IDD_FORMAT) + "-copy");
+        picture(walk, sheet, std::to_string(IDD_FORMAT) + "-copy", deadline);
 }
 
 // Cancels the copy once per answer; false when the copy could not be caught running.
@@ -455,7 +478,8 @@ int main(int argc, char **argv) {
             stuck = true;
             break;
         }
-        picture(walk, sheet, std::to_string(id));
+        Deadline pictured(kPageTimeoutMs, "the picture of page " + std::to_string(id));
+        picture(walk, sheet, std::to_string(id), pictured);
         press(sheet, id == IDD_COMPLETE ? PSBTN_FINISH : PSBTN_NEXT);
         if (id == IDD_FORMAT && !walk.cancelAnswers.empty() && !cancelCopy(walk, sheet)) {
             stuck = true;

@@ -1,5 +1,5 @@
 // The walk robot's questions, asked of windows on other threads that answer late, go away while a
-// question waits, or only look like message boxes.
+// question waits, paint slowly, never answer, or only look like message boxes.
 #include "sim/RobotQueries.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +29,15 @@ const char *busyName(Busy busy) { return busy == Busy::InHandler ? "InHandler" :
 void PrintTo(Busy busy, std::ostream *out) { *out << busyName(busy); }
 
 // What a test window does: it is slow once on one message, counts the clicks of its buttons and
-// answers the sheet's current-page question with its own handle.
+// its paints, takes its time over each paint and answers the sheet's current-page question with
+// its own handle.
 struct Behaviour {
     UINT slowMessage = 0;
     DWORD slowMs = 0;
     std::atomic<int> clicks{0};
+    // Spent between the start of a paint, which leaves the window valid again, and its end.
+    DWORD paintMs = 0;
+    std::atomic<int> paints{0};
 };
 
 constexpr wchar_t kWindowClass[] = L"OrvellaRobotQueriesTest";
@@ -48,10 +52,19 @@ LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ++behaviour->clicks;
     if (message == PSM_GETCURRENTPAGEHWND)
         return reinterpret_cast<LRESULT>(window);
+    if (behaviour && message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        ::BeginPaint(window, &paint);
+        ::Sleep(behaviour->paintMs);
+        ::EndPaint(window, &paint);
+        ++behaviour->paints;
+        return 0;
+    }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND makeTestWindow(const wchar_t *title, Behaviour *behaviour) {
+// A top-level window, or a child of parent.
+HWND makeTestWindow(const wchar_t *title, Behaviour *behaviour, HWND parent = nullptr) {
     static const ATOM registered = [] {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = testWindowProc;
@@ -61,8 +74,11 @@ HWND makeTestWindow(const wchar_t *title, Behaviour *behaviour) {
     }();
     if (!registered)
         return nullptr;
-    HWND window = ::CreateWindowExW(0, kWindowClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300,
-                                    200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    HWND window = parent
+                      ? ::CreateWindowExW(0, kWindowClass, title, WS_CHILD | WS_VISIBLE, 20, 20, 100, 60,
+                                          parent, nullptr, ::GetModuleHandleW(nullptr), nullptr)
+                      : ::CreateWindowExW(0, kWindowClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                          300, 200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(behaviour));
     return window;
 }
@@ -257,6 +273,72 @@ TEST_P(RobotQueriesClick, TakesEffectOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Busy, RobotQueriesClick, ::testing::Values(Busy::InHandler, Busy::BeforePumping),
                          [](const ::testing::TestParamInfo<Busy> &info) { return busyName(info.param); });
+
+// --- A window is pictured once it has painted, and a window that never answers is given up.
+
+struct PaintCase {
+    const char *name;
+    DWORD windowPaintMs;
+    DWORD childPaintMs;
+    bool blocked; // the window's thread takes no message until long after the deadline
+};
+
+void PrintTo(const PaintCase &c, std::ostream *out) { *out << c.name; }
+
+class RobotQueriesPainted : public ::testing::TestWithParam<PaintCase> {};
+
+TEST_P(RobotQueriesPainted, OnlyOnceEveryWindowHasPainted) {
+    PaintCase c = GetParam();
+    constexpr DWORD kDeadlineMs = 3000;
+    // Well past the deadline, so that a call that waits for the thread is caught by the time it took.
+    constexpr DWORD kBlockedMs = kDeadlineMs + 7000;
+    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Behaviour parent, child;
+    parent.paintMs = c.windowPaintMs;
+    child.paintMs = c.childPaintMs;
+    WindowThread painted(
+        [&] {
+            HWND window = makeTestWindow(L"Painted", &parent);
+            makeTestWindow(L"Child", &child, window);
+            return window;
+        },
+        [&](HWND window) {
+            // The paints of the windows' making are not the ones asked for.
+            ::RedrawWindow(window, nullptr, nullptr,
+                           RDW_VALIDATE | RDW_NOERASE | RDW_NOFRAME | RDW_ALLCHILDREN);
+            if (c.blocked)
+                ::WaitForSingleObject(release, kBlockedMs);
+            return true;
+        });
+    ASSERT_TRUE(painted.window());
+    // A paint that the desktop asks for on its own, when the windows are shown, is over before the count.
+    ::Sleep(300);
+    int parentBefore = parent.paints, childBefore = child.paints;
+
+    Deadline deadline(c.blocked ? kDeadlineMs : kLongWaitMs, "a painted window");
+    bool shown = ShowPainted(painted.window(), deadline);
+    DWORD waited = deadline.elapsedMs();
+    int parentAfter = parent.paints, childAfter = child.paints;
+    ::SetEvent(release);
+    ::CloseHandle(release);
+
+    if (c.blocked) {
+        EXPECT_FALSE(shown);
+        EXPECT_LT(waited, kDeadlineMs + 1000) << "waited on the window's thread past the deadline";
+        EXPECT_NE(deadline.giveUpLine().find("unanswered"), std::string::npos) << deadline.giveUpLine();
+    } else {
+        ASSERT_TRUE(shown) << deadline.giveUpLine();
+        EXPECT_GT(parentAfter, parentBefore) << "the window had not painted";
+        EXPECT_GT(childAfter, childBefore) << "the child had not painted";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, RobotQueriesPainted,
+                         ::testing::Values(PaintCase{"Quick", 0, 0, false},
+                                           PaintCase{"SlowWindow", 1000, 0, false},
+                                           PaintCase{"SlowChild", 0, 1000, false},
+                                           PaintCase{"Blocked", 0, 0, true}),
+                         [](const ::testing::TestParamInfo<PaintCase> &info) { return info.param.name; });
 
 // --- What counts as a message box.
 
