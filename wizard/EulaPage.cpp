@@ -44,12 +44,16 @@ DWORD CALLBACK EulaStreamInCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, 
 
 namespace {
 
-void closeWizard(UINT messageId, const char *path) {
-    CString message;
-    message.Format(messageId, path);
+void closeWizard(const CString &message) {
     AfxMessageBox(message, MB_ICONERROR);
     // Handled once this initialisation is over: the close presses Cancel.
     AfxGetMainWnd()->PostMessage(WM_CLOSE);
+}
+
+void closeWizardWithoutLicence(const char *path) {
+    CString message;
+    message.Format(IDS_EULA_MISSING, path);
+    closeWizard(message);
 }
 
 } // namespace
@@ -61,13 +65,18 @@ BOOL CEula::OnInitDialog() {
     m_disagreeButton.SetCheck(BST_CHECKED);
 
     char path[MAX_PATH + 16] = {};
-    const char *name = IsJapaneseSystemLocale() ? kEulaJapanese : kEulaEnglish;
-    // Where the program's folder is not known the licence cannot be found: the message names the
-    // file alone, and nothing is looked for in the root of the current drive.
-    bool known = GetModuleDirectory(path, MAX_PATH);
-    CString licence = known ? CString(path) + name : CString(name + 1);
-    if (!known || !FileExists(licence)) {
-        closeWizard(IDS_EULA_MISSING, licence);
+    // Where the program's folder is not known the licence cannot be found, though it is most likely
+    // there beside the program: the user is told why, not sent to look for a file that is not
+    // missing, and nothing is looked for in the root of the current drive.
+    if (!GetModuleDirectory(path, MAX_PATH)) {
+        CString message;
+        message.LoadString(IDS_EULA_FOLDER_UNKNOWN);
+        closeWizard(message);
+        return FALSE;
+    }
+    CString licence = CString(path) + (IsJapaneseSystemLocale() ? kEulaJapanese : kEulaEnglish);
+    if (!FileExists(licence)) {
+        closeWizardWithoutLicence(licence);
         return FALSE;
     }
     // A licence that is there but cannot be read is as good as missing: an exception must not
@@ -81,9 +90,9 @@ BOOL CEula::OnInitDialog() {
         m_licenceText.SetOptions(ECOOP_OR, ECO_READONLY | ECO_SAVESEL);
         file.Close();
         if (stream.dwError)
-            closeWizard(IDS_EULA_MISSING, licence);
+            closeWizardWithoutLicence(licence);
     } catch (const CFileException &) {
-        closeWizard(IDS_EULA_MISSING, licence);
+        closeWizardWithoutLicence(licence);
     }
     return FALSE;
 }

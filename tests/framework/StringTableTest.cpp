@@ -41,6 +41,7 @@ const UINT ids[] = {
     IDS_BOOT_SETUP_FAILED,
     IDS_MENU_ENTRY_FAILED,
     IDS_PROGRAM_FOLDER_UNKNOWN,
+    IDS_EULA_FOLDER_UNKNOWN,
     IDS_FORMATTING,
     IDS_MAKING_BOOTABLE,
     IDS_ERROR_CAPTION,
@@ -163,6 +164,10 @@ TEST(StringTables, EnglishTextsWordForWord) {
          "The program's folder could not be found, so the boot loader files beside the program cannot be "
          "used.  The USB key was not changed.  Please move the program's folder to a location with a shorter "
          "path and start the program from there."},
+        {IDS_EULA_FOLDER_UNKNOWN,
+         "The program's folder could not be found, so the End-User License Agreement file beside the program "
+         "cannot be read.  The program can not continue and will now exit.  Please move the program's folder "
+         "to a location with a shorter path and start the program from there."},
         {IDS_FORMATTING, "Formatting USB Key..."},
         {IDS_MAKING_BOOTABLE, "Make USB Key Bootable..."},
         {IDS_ERROR_CAPTION, "Error"},

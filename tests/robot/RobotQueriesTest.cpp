@@ -1,5 +1,6 @@
 // The walk robot's questions, asked of windows on other threads that answer late, go away while a
-// question waits, paint slowly, never answer, or only look like message boxes.
+// question waits, paint slowly, never answer or stop after the first answer, or only look like
+// message boxes.
 #include "sim/RobotQueries.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,10 @@ void PrintTo(Busy busy, std::ostream *out) { *out << busyName(busy); }
 struct Behaviour {
     UINT slowMessage = 0;
     DWORD slowMs = 0;
+    // The slow message is answered before the time is taken, so only the messages after it wait.
+    bool answersFirst = false;
+    // Ends the slow time early once set, where there is one.
+    HANDLE release = nullptr;
     std::atomic<int> clicks{0};
     // Spent between the start of a paint, which leaves the window valid again, and its end.
     DWORD paintMs = 0;
@@ -46,7 +51,12 @@ LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     auto *behaviour = reinterpret_cast<Behaviour *>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (behaviour && message == behaviour->slowMessage) {
         behaviour->slowMessage = 0;
-        ::Sleep(behaviour->slowMs);
+        if (behaviour->answersFirst)
+            ::ReplyMessage(0);
+        if (behaviour->release)
+            ::WaitForSingleObject(behaviour->release, behaviour->slowMs);
+        else
+            ::Sleep(behaviour->slowMs);
     }
     if (behaviour && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
         ++behaviour->clicks;
@@ -276,11 +286,21 @@ INSTANTIATE_TEST_SUITE_P(Busy, RobotQueriesClick, ::testing::Values(Busy::InHand
 
 // --- A window is pictured once it has painted, and a window that never answers is given up.
 
+// When the window's thread stops taking messages, until long after the deadline.
+enum class Block {
+    Never,
+    FromTheStart,
+    // Once it has answered the first question: a raise or a redraw that waits for the thread is
+    // caught by the time the call took.
+    AfterTheFirstAnswer,
+};
+
 struct PaintCase {
     const char *name;
     DWORD windowPaintMs;
     DWORD childPaintMs;
-    bool blocked; // the window's thread takes no message until long after the deadline
+    Block block;
+    const char *unanswered; // what the give-up line names as unanswered, when blocked
 };
 
 void PrintTo(const PaintCase &c, std::ostream *out) { *out << c.name; }
@@ -296,6 +316,13 @@ TEST_P(RobotQueriesPainted, OnlyOnceEveryWindowHasPainted) {
     Behaviour parent, child;
     parent.paintMs = c.windowPaintMs;
     child.paintMs = c.childPaintMs;
+    if (c.block == Block::AfterTheFirstAnswer) {
+        // The robot's first question is a WM_NULL; nothing else sends the window one.
+        parent.slowMessage = WM_NULL;
+        parent.slowMs = kBlockedMs;
+        parent.answersFirst = true;
+        parent.release = release;
+    }
     WindowThread painted(
         [&] {
             HWND window = makeTestWindow(L"Painted", &parent);
@@ -306,7 +333,7 @@ TEST_P(RobotQueriesPainted, OnlyOnceEveryWindowHasPainted) {
             // The paints of the windows' making are not the ones asked for.
             ::RedrawWindow(window, nullptr, nullptr,
                            RDW_VALIDATE | RDW_NOERASE | RDW_NOFRAME | RDW_ALLCHILDREN);
-            if (c.blocked)
+            if (c.block == Block::FromTheStart)
                 ::WaitForSingleObject(release, kBlockedMs);
             return true;
         });
@@ -315,17 +342,20 @@ TEST_P(RobotQueriesPainted, OnlyOnceEveryWindowHasPainted) {
     ::Sleep(300);
     int parentBefore = parent.paints, childBefore = child.paints;
 
-    Deadline deadline(c.blocked ? kDeadlineMs : kLongWaitMs, "a painted window");
+    bool blocked = c.block != Block::Never;
+    Deadline deadline(blocked ? kDeadlineMs : kLongWaitMs, "a painted window");
     bool shown = ShowPainted(painted.window(), deadline);
     DWORD waited = deadline.elapsedMs();
     int parentAfter = parent.paints, childAfter = child.paints;
     ::SetEvent(release);
     ::CloseHandle(release);
 
-    if (c.blocked) {
+    if (blocked) {
         EXPECT_FALSE(shown);
         EXPECT_LT(waited, kDeadlineMs + 1000) << "waited on the window's thread past the deadline";
-        EXPECT_NE(deadline.giveUpLine().find("unanswered"), std::string::npos) << deadline.giveUpLine();
+        EXPECT_NE(deadline.unanswered().find(c.unanswered), std::string::npos) << deadline.giveUpLine();
+        EXPECT_NE(deadline.unanswered().find("unanswered in time"), std::string::npos)
+            << deadline.giveUpLine();
     } else {
         ASSERT_TRUE(shown) << deadline.giveUpLine();
         EXPECT_GT(parentAfter, parentBefore) << "the window had not painted";
@@ -333,12 +363,14 @@ TEST_P(RobotQueriesPainted, OnlyOnceEveryWindowHasPainted) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, RobotQueriesPainted,
-                         ::testing::Values(PaintCase{"Quick", 0, 0, false},
-                                           PaintCase{"SlowWindow", 1000, 0, false},
-                                           PaintCase{"SlowChild", 0, 1000, false},
-                                           PaintCase{"Blocked", 0, 0, true}),
-                         [](const ::testing::TestParamInfo<PaintCase> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Windows, RobotQueriesPainted,
+    ::testing::Values(PaintCase{"Quick", 0, 0, Block::Never, nullptr},
+                      PaintCase{"SlowWindow", 1000, 0, Block::Never, nullptr},
+                      PaintCase{"SlowChild", 0, 1000, Block::Never, nullptr},
+                      PaintCase{"Blocked", 0, 0, Block::FromTheStart, "WM_NULL after SetWindowPos"},
+                      PaintCase{"BlockedAfterTheFirstAnswer", 0, 0, Block::AfterTheFirstAnswer, "WM_PAINT"}),
+    [](const ::testing::TestParamInfo<PaintCase> &info) { return info.param.name; });
 
 // --- What counts as a message box.
 

@@ -3,6 +3,7 @@
 #include "PageFixture.h"
 
 #include "framework/CFile.h"
+#include "resources/StringIds.h"
 #include "support/FileBytes.h"
 #include "support/RunLocale.h"
 #include "support/ScratchFolder.h"
@@ -112,25 +113,35 @@ enum class Licence { Missing, Locked, ProgramPathFails, ProgramPathCut };
 struct MissingLicenceCase {
     const char *what;
     Licence licence;
+    UINT message; // the box shown before the wizard closes
 };
 
 const MissingLicenceCase missingLicenceCases[] = {
-    {"no file", Licence::Missing},
+    {"no file", Licence::Missing, IDS_EULA_MISSING},
     // Present but not readable: as good as missing, and no exception may leave the page.
-    {"file locked by another program", Licence::Locked},
-    // The program's folder is not known: a licence in the current drive's root, where a name without
-    // the folder leads, or in the folder a cut path ends in, is not the program's.
-    {"the program's path cannot be had", Licence::ProgramPathFails},
-    {"the program's path fills the buffer", Licence::ProgramPathCut},
+    {"file locked by another program", Licence::Locked, IDS_EULA_MISSING},
+    // The program's folder is not known: the licence is there beside the program, so naming it as
+    // missing would send the user to look at the wrong thing. A licence in the current drive's root,
+    // where a name without the folder leads, or in the folder a cut path ends in, is not the program's.
+    {"the program's path cannot be had", Licence::ProgramPathFails, IDS_EULA_FOLDER_UNKNOWN},
+    {"the program's path fills the buffer", Licence::ProgramPathCut, IDS_EULA_FOLDER_UNKNOWN},
 };
 
-TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
+TEST_F(PageFixture, WithoutAReadableLicenceSaysWhyAndCloses) {
     const char *name = IsJapaneseSystemLocale() ? "eula.ja" : "eula.en";
+    // Message 110 with any path in it.
+    const std::string missing = loadedText(IDS_EULA_MISSING);
+    const size_t slot = missing.find("%s");
+    auto saysMissing = [&](const std::string &text) {
+        size_t tail = missing.size() - slot - 2;
+        return text.size() >= missing.size() - 2 && text.compare(0, slot, missing, 0, slot) == 0 &&
+               text.compare(text.size() - tail, tail, missing, slot + 2, tail) == 0;
+    };
     for (const MissingLicenceCase &c : missingLicenceCases) {
         SCOPED_TRACE(c.what);
         ScratchFolder folder;
         bool pathLost = c.licence == Licence::ProgramPathFails || c.licence == Licence::ProgramPathCut;
-        std::string licence = pathLost ? std::string(name) : folder.path() + "\\" + name;
+        std::string licence = folder.path() + "\\" + name;
         HANDLE lock = INVALID_HANDLE_VALUE;
         if (c.licence == Licence::Locked) {
             folder.write(name, "licence text\r\n");
@@ -158,9 +169,13 @@ TEST_F(PageFixture, WithoutAReadableLicenceTellsWhereItLookedAndCloses) {
         if (lock != INVALID_HANDLE_VALUE)
             ::CloseHandle(lock);
         std::vector<std::string> shown = takeBoxes();
-        std::string expected = loadedText(110);
-        expected.replace(expected.find("%s"), 2, licence);
+        std::string expected = loadedText(c.message);
+        if (c.message == IDS_EULA_MISSING)
+            expected.replace(expected.find("%s"), 2, licence);
         EXPECT_EQ(shown, std::vector<std::string>{expected});
+        if (c.message != IDS_EULA_MISSING)
+            for (const std::string &text : shown)
+                EXPECT_FALSE(saysMissing(text)) << "the licence is there: " << text;
         ASSERT_FALSE(boxes.boxes().empty());
         EXPECT_EQ(boxes.boxes().back().type & MB_ICONMASK, UINT(MB_ICONERROR));
         EXPECT_EQ(sheet->m_hWnd, nullptr) << "the close request ended the wizard";

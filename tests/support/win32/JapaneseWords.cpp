@@ -32,6 +32,7 @@ const std::vector<JapaneseWords> &JapaneseMessageWords() {
         {IDS_BOOT_SETUP_FAILED, {"起動可能にする", "使用できません"}},     // making bootable; cannot be used
         {IDS_MENU_ENTRY_FAILED, {"起動メニュー", "追加できませんでした"}}, // boot menu; could not be added
         {IDS_PROGRAM_FOLDER_UNKNOWN, {"特定できなかった", "短いパス"}},    // could not be found; shorter path
+        {IDS_EULA_FOLDER_UNKNOWN, {"使用許諾契約書", "短いパス"}},         // licence agreement; shorter path
         {IDS_FORMATTING, {"フォーマットしています"}},                      // formatting
         {IDS_MAKING_BOOTABLE, {"起動可能にしています"}},                   // making bootable
         {IDS_CONFIRM_CLOSE, {"まだ実行中", "よろしいですか"}},             // still in progress; sure?
